@@ -95,8 +95,8 @@ void SelectFirst(void* table) {
 }
 
 int FocusedSelectedRow(void* table) {
-  return static_cast<int>(SendMessageW(List(table), LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                       MAKELPARAM(LVNI_FOCUSED | LVNI_SELECTED, 0)));
+  return static_cast<int>(
+      SendMessageW(List(table), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_FOCUSED | LVNI_SELECTED, 0)));
 }
 
 void Hide(void* table) { ShowWindow(List(table), SW_HIDE); }
@@ -104,7 +104,8 @@ void Show(void* table) { ShowWindow(List(table), SW_SHOWNORMAL); }
 
 }  // namespace
 
-const TableOps kListViewTableOps{Clear, Count, AddRow, CellText, SortBySize, SelectFirst, FocusedSelectedRow, Hide, Show};
+const TableOps kListViewTableOps{Clear, Count, AddRow, CellText, SortBySize, SelectFirst, FocusedSelectedRow,
+                                 Hide,  Show};
 
 int CALLBACK CompareListRowsBySize(LPARAM first, LPARAM second, LPARAM list) {
   return CompareRowsBySize(static_cast<int>(first), static_cast<int>(second),

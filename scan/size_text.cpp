@@ -119,9 +119,7 @@ void FormatSizeText(std::uint64_t size, TextBuffer& out) {
   *cursor = 0;
 }
 
-void FormatBytesText(std::uint64_t size, TextBuffer& out) {
-  *WriteDecimal(out.data(), size, 1) = 0;
-}
+void FormatBytesText(std::uint64_t size, TextBuffer& out) { *WriteDecimal(out.data(), size, 1) = 0; }
 
 std::int64_t ParseBytesText(const Char* text) {
   while (*text == ' ' || (*text >= 0x09 && *text <= 0x0D)) ++text;

@@ -24,11 +24,15 @@ bool CopyText(Char* buffer, int capacity, const Char* text) {
 bool AppendText(Char* buffer, int capacity, const Char* tail) {
   const int used = TextLength(buffer, capacity);
   if (used >= capacity) return false;  // no terminator within the buffer
-  const int room = capacity - used - 1;
-  const int needed = TextLength(tail, room + 1);
-  if (needed > room) return false;
-  for (int i = 0; i < needed; ++i) buffer[used + i] = tail[i];
-  buffer[used + needed] = 0;
+  int length = 0;
+  for (; tail[length] != 0; ++length) {
+    if (used + length + 1 >= capacity) {
+      buffer[used] = 0;  // refused whole: the old text stays
+      return false;
+    }
+    buffer[used + length] = tail[length];
+  }
+  buffer[used + length] = 0;
   return true;
 }
 
@@ -37,8 +41,7 @@ bool JoinPath(Char* buffer, int capacity, const Char* folder, const Char* name) 
   if (!CopyText(buffer, capacity, folder)) return false;
   const int length = TextLength(buffer, capacity);
   const bool endsWithSeparator = length > 0 && buffer[length - 1] == kSeparator;
-  if ((!endsWithSeparator && !AppendText(buffer, capacity, kSeparatorText)) ||
-      !AppendText(buffer, capacity, name)) {
+  if ((!endsWithSeparator && !AppendText(buffer, capacity, kSeparatorText)) || !AppendText(buffer, capacity, name)) {
     buffer[0] = 0;
     return false;
   }

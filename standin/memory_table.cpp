@@ -32,8 +32,7 @@ void AddRow(void* table, const Char* name, const Char* folder, std::uint64_t siz
   MemoryTable& t = Table(table);
   if (t.rows.size() >= t.capacity) return;
   MemoryTable::Row row{size, 0, 0};
-  const bool sameFolder =
-      !t.rows.empty() && TextEquals(t.texts.data() + t.rows.back().folder, folder);
+  const bool sameFolder = !t.rows.empty() && TextEquals(t.texts.data() + t.rows.back().folder, folder);
   row.folder = sameFolder ? t.rows.back().folder : AddText(t, folder);
   row.name = AddText(t, name);
   t.order.push_front(static_cast<std::uint32_t>(t.rows.size()));

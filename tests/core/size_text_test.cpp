@@ -56,8 +56,7 @@ TEST_P(SizeTexts, MatchTheRule) {
   EXPECT_EQ(String(text.data()), P(c.bytesText));
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, SizeTexts, ::testing::ValuesIn(kSizeCases),
-                         LabelName());
+INSTANTIATE_TEST_SUITE_P(Table, SizeTexts, ::testing::ValuesIn(kSizeCases), LabelName());
 
 // Below 2^49 bytes the text is the exact quotient rounded half up at the
 // second decimal; integer arithmetic gives that independently.
@@ -127,12 +126,9 @@ const ParseCase kParseCases[] = {
 
 class BytesTextParse : public ::testing::TestWithParam<ParseCase> {};
 
-TEST_P(BytesTextParse, FollowsWcstoi64) {
-  EXPECT_EQ(ParseBytesText(P(GetParam().text).c_str()), GetParam().value);
-}
+TEST_P(BytesTextParse, FollowsWcstoi64) { EXPECT_EQ(ParseBytesText(P(GetParam().text).c_str()), GetParam().value); }
 
-INSTANTIATE_TEST_SUITE_P(Table, BytesTextParse, ::testing::ValuesIn(kParseCases),
-                         LabelName());
+INSTANTIATE_TEST_SUITE_P(Table, BytesTextParse, ::testing::ValuesIn(kParseCases), LabelName());
 
 TEST(CompareBytesTexts, LargestFirstComparedUnsigned) {
   EXPECT_GT(CompareBytesTexts(P("4294967295").c_str(), P("4294967296").c_str()), 0);

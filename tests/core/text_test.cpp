@@ -30,8 +30,7 @@ TEST_P(JoinPathTable, Joins) {
   EXPECT_EQ(String(out.data()), P(GetParam().joined));
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, JoinPathTable, ::testing::ValuesIn(kJoinCases),
-                         LabelName());
+INSTANTIATE_TEST_SUITE_P(Table, JoinPathTable, ::testing::ValuesIn(kJoinCases), LabelName());
 
 TEST(JoinPath, FillsTheBufferExactlyAndRefusesOneUnitMore) {
   // A guard after an 8-unit buffer shows that nothing is written past it.

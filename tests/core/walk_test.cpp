@@ -123,8 +123,7 @@ TEST_F(FolderWalk, JoinsThatDoNotFit259UnitsAreSkipped) {
   AddFakeFolder(root + P("\\a"), {File("deepest", 2)});
   AddFakeFolder(root + P("\\ab"), {File("unreachable", 3)});
   Scan(root);
-  EXPECT_EQ(FakeListing().patternsAsked,
-            (std::vector<String>{root + P("\\*.*"), root + P("\\a\\*.*")}));
+  EXPECT_EQ(FakeListing().patternsAsked, (std::vector<String>{root + P("\\*.*"), root + P("\\a\\*.*")}));
   EXPECT_EQ(FakeListing().patternsAsked[1].size(), 259u);
   ASSERT_EQ(sink_.Rows().size(), 2u);
   EXPECT_EQ(sink_.Rows()[0].name, P("deepest"));
