@@ -68,8 +68,7 @@ int main(int argc, char** argv) {
   QueryPerformanceCounter(&start);
   hm::kListViewTableOps.sortBySize(list);
   QueryPerformanceCounter(&end);
-  std::printf("SortBySize: %.3f s, %d adjacent pairs out of order afterwards\n", Seconds(start, end),
-              Inversions(list));
+  std::printf("SortBySize: %.3f s, %d adjacent pairs out of order afterwards\n", Seconds(start, end), Inversions(list));
   DestroyWindow(list);
   return 0;
 }

@@ -1,0 +1,332 @@
+// The worker and the Find/Cancel command, with a UI thread of our own that
+// carries out commands and the worker's calls in order.
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+
+#include "control/scan_control.h"
+#include "control/ui_calls.h"
+#include "standin/ui_thread.h"
+#include "tests/support/fake_listing.h"
+#include "tests/support/param_name.h"
+
+namespace hm::test {
+namespace {
+
+FakeEntry File(const char* name, std::uint64_t size) { return FakeEntry{P(name), false, size}; }
+FakeEntry Folder(const char* name) { return FakeEntry{P(name), true, 0}; }
+
+// A listing that holds the walk at one folder until the test lets it go.
+struct Gate {
+  std::mutex mutex;
+  std::condition_variable changed;
+  String pattern;  // the listing of this pattern waits
+  bool reached = false;
+  bool released = false;
+};
+Gate gate;
+
+bool GatedFindFirst(const Char* pattern, FindEntry& entry, SearchHandle& search) {
+  if (String(pattern) == gate.pattern) {
+    std::unique_lock<std::mutex> lock(gate.mutex);
+    gate.reached = true;
+    gate.changed.notify_all();
+    gate.changed.wait(lock, [] { return gate.released; });
+  }
+  return kFakeListing.findFirst(pattern, entry, search);
+}
+const FolderListing kGatedListing{GatedFindFirst, kFakeListing.findNext, kFakeListing.findClose};
+
+struct Snapshot {
+  std::vector<String> names;
+  String findText;
+  String statusText;
+  bool listVisible;
+  bool listRedraws;
+  int running;
+  int beeps;
+  int focusedSelected;
+  bool holdsHandle;
+};
+
+class ScanControl : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetFakeListing();
+    gate.pattern.clear();
+    gate.reached = false;
+    gate.released = false;
+    StartStandInUi();
+    list_.table = &table_;
+    find_.text = P("Find");
+    path_.text = P("R");
+    CopyText(state_.title.data(), kTextUnits, P("Hulkmeter").c_str());
+    state_.mainWindow = &main_;
+    state_.resultList = &list_;
+    state_.pathEdit = &path_;
+    state_.statusLine = &status_;
+    state_.findButton = &find_;
+    state_.listing = &kGatedListing;
+  }
+  void TearDown() override {
+    ReleaseGate();
+    WaitForWorkers();
+    StopStandInUi();
+    CloseThreadHandle(state_.WorkerHandle);
+    EXPECT_EQ(FakeListing().openSearches, 0) << "a stopped walk left a search open";
+  }
+
+  void Command1() {
+    RunOnUiThread([this] { StartOrStopScan(state_); });
+  }
+  void HoldWalkAt(const char* folder) {
+    TextBuffer pattern{};
+    JoinPath(pattern, P(folder).c_str(), HM_TEXT("*.*"));
+    gate.pattern = pattern.data();
+  }
+  void WaitUntilHeld() {
+    std::unique_lock<std::mutex> lock(gate.mutex);
+    gate.changed.wait(lock, [] { return gate.reached; });
+  }
+  void ReleaseGate() {
+    std::lock_guard<std::mutex> lock(gate.mutex);
+    gate.released = true;
+    gate.changed.notify_all();
+  }
+  Snapshot Take() {
+    Snapshot shot{};
+    RunOnUiThread([this, &shot] {
+      const ResultTable table = MemoryResultTable(table_);
+      for (int row = 0; row < table.ops->count(table.table); ++row) {
+        TextBuffer cell{};
+        table.ops->cellText(table.table, row, kColumnFile, cell);
+        shot.names.emplace_back(cell.data());
+      }
+      shot.findText = find_.text;
+      shot.statusText = status_.text;
+      shot.listVisible = list_.visible;
+      shot.listRedraws = list_.redraw;
+      shot.running = state_.RunningFlag.load();
+      shot.beeps = TheStandInUi().beeps;
+      shot.focusedSelected = table.ops->focusedSelectedRow(table.table);
+      shot.holdsHandle = state_.WorkerHandle != nullptr;
+    });
+    return shot;
+  }
+  void ExpectIdleAndEmpty(const Snapshot& shot, int beeps) {
+    EXPECT_TRUE(shot.names.empty());
+    EXPECT_EQ(shot.findText, P("Find"));
+    EXPECT_EQ(shot.statusText, String());
+    EXPECT_TRUE(shot.listVisible);
+    EXPECT_TRUE(shot.listRedraws);
+    EXPECT_EQ(shot.running, 0);
+    EXPECT_EQ(shot.beeps, beeps);
+    EXPECT_EQ(state_.CurrentWorker.load(), 0u);
+  }
+
+  StandInWindow main_, list_, path_, status_, find_;
+  MemoryTable table_;
+  AppState state_{};
+};
+
+std::vector<String> Names(std::initializer_list<const char*> names) {
+  std::vector<String> result;
+  for (const char* name : names) result.push_back(P(name));
+  return result;
+}
+
+TEST_F(ScanControl, CompletedScanEndsOrderedWithBeepAndRowZeroSelected) {
+  AddFakeFolder(P("R"), {File("ten", 10), Folder("Sub"), File("zero", 0)});
+  AddFakeFolder(P("R\\Sub"), {File("three-thousand", 3000), File("three-million", 3000000)});
+  Command1();
+  WaitForWorkers();
+  const Snapshot shot = Take();
+  EXPECT_EQ(shot.names, Names({"three-million", "three-thousand", "ten", "zero"}));
+  EXPECT_EQ(shot.beeps, 1);
+  EXPECT_EQ(shot.findText, P("Find"));
+  EXPECT_EQ(shot.statusText, String());
+  EXPECT_EQ(shot.focusedSelected, 0);
+  EXPECT_TRUE(shot.listVisible);
+  EXPECT_TRUE(shot.listRedraws);
+  EXPECT_EQ(shot.running, 0);
+  EXPECT_TRUE(shot.holdsHandle);  // released at the next start
+  EXPECT_GE(main_.repaints, 1);
+}
+
+TEST_F(ScanControl, WhileTheWalkRunsTheButtonReadsCancelAndTheListIsHidden) {
+  AddFakeFolder(P("R"), {File("a", 1), Folder("Slow"), File("b", 2)});
+  AddFakeFolder(P("R\\Slow"), {File("c", 3)});
+  HoldWalkAt("R\\Slow");
+  Command1();
+  WaitUntilHeld();
+  const Snapshot during = Take();
+  EXPECT_EQ(during.findText, P("Cancel"));
+  EXPECT_EQ(during.statusText, P("R"));
+  EXPECT_FALSE(during.listVisible);
+  EXPECT_FALSE(during.listRedraws);
+  EXPECT_EQ(during.running, 1);
+  EXPECT_EQ(during.names, Names({"a"}));  // sent before the status line moved on
+  ReleaseGate();
+  WaitForWorkers();
+  EXPECT_EQ(Take().names, Names({"c", "b", "a"}));
+}
+
+TEST_F(ScanControl, StartThenStopLeavesNothingBehind) {
+  AddFakeFolder(P("R"), {File("a", 1), File("b", 2), Folder("Sub"), File("c", 3)});
+  AddFakeFolder(P("R\\Sub"), {File("d", 4)});
+  for (int round = 0; round < 200; ++round) {
+    if (round % 2 == 0) {
+      // Both commands before the worker's first step: the second still stops.
+      RunOnUiThread([this] {
+        StartOrStopScan(state_);
+        StartOrStopScan(state_);
+      });
+    } else {
+      Command1();
+      Command1();
+    }
+  }
+  WaitForWorkers();
+  ExpectIdleAndEmpty(Take(), 0);
+}
+
+TEST_F(ScanControl, StoppedWorkerHeldInTheWalkAddsNothingWhenItGoesOn) {
+  AddFakeFolder(P("R"), {File("a", 1), File("b", 2), Folder("Slow"), File("late", 3)});
+  AddFakeFolder(P("R\\Slow"), {File("c", 3)});
+  HoldWalkAt("R\\Slow");
+  Command1();
+  WaitUntilHeld();
+  Command1();  // stop while the worker stands in the walk
+  ReleaseGate();
+  WaitForWorkers();
+  ExpectIdleAndEmpty(Take(), 0);
+}
+
+struct StopCase {
+  const char* label;
+  WorkerStep step;  // command 1 arrives right before this call of the worker
+  int beeps;
+};
+
+const StopCase kStopCases[] = {
+    {"BeforeRows", WorkerStep::kAddRows, 0},
+    {"BeforeOrdering", WorkerStep::kSortTable, 0},
+    {"BeforeBeep", WorkerStep::kBeep, 0},
+    {"BeforeRestore", WorkerStep::kRestoreControls, 1},
+    {"BeforeSelection", WorkerStep::kSelectFirst, 1},
+    {"BeforeShowingTheList", WorkerStep::kShowList, 1},
+    {"BeforeRepaint", WorkerStep::kRepaint, 1},
+    {"BeforeLastStep", WorkerStep::kEnd, 1},
+};
+
+class ScanControlStop : public ScanControl, public ::testing::WithParamInterface<StopCase> {};
+
+TEST_P(ScanControlStop, StopsAndNoLaterStepFollows) {
+  AddFakeFolder(P("R"), {File("a", 1), File("b", 2)});
+  const WorkerStep stopBefore = GetParam().step;
+  std::vector<WorkerStep> carriedOut;
+  TheStandInUi().beforeWorkerCall = [&carriedOut, stopBefore](AppState& state, WorkerRequest& request) {
+    if (request.step == stopBefore && state.RunningFlag.load() != 0) StartOrStopScan(state);
+    carriedOut.push_back(request.step);
+  };
+  Command1();
+  WaitForWorkers();
+  ExpectIdleAndEmpty(Take(), GetParam().beeps);
+  EXPECT_EQ(carriedOut.back(), stopBefore) << "the worker asked for nothing after the refused call";
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ScanControlStop, ::testing::ValuesIn(kStopCases), LabelName());
+
+TEST_F(ScanControl, NewScanClearsTheOldRowsBeforeItsWorkerStarts) {
+  AddFakeFolder(P("R"), {File("old", 1)});
+  AddFakeFolder(P("S"), {File("new", 2)});
+  Command1();
+  WaitForWorkers();
+  int rowsAtBegin = -1;
+  TheStandInUi().beforeWorkerCall = [this, &rowsAtBegin](AppState&, WorkerRequest& request) {
+    if (request.step == WorkerStep::kBegin) rowsAtBegin = MemoryResultTable(table_).ops->count(&table_);
+  };
+  RunOnUiThread([this] { path_.text = P("S"); });
+  Command1();
+  WaitForWorkers();
+  EXPECT_EQ(rowsAtBegin, 0);
+  EXPECT_EQ(Take().names, Names({"new"}));
+  EXPECT_EQ(Take().beeps, 2);
+}
+
+TEST_F(ScanControl, PathEditedDuringAScanChangesOnlyTheNextScan) {
+  AddFakeFolder(P("R"), {Folder("Slow"), File("from-r", 1)});
+  AddFakeFolder(P("Other"), {File("from-other", 2)});
+  HoldWalkAt("R\\Slow");
+  Command1();
+  WaitUntilHeld();
+  RunOnUiThread([this] { path_.text = P("Other"); });
+  ReleaseGate();
+  WaitForWorkers();
+  EXPECT_EQ(Take().names, Names({"from-r"}));
+  Command1();
+  WaitForWorkers();
+  EXPECT_EQ(Take().names, Names({"from-other"}));
+}
+
+TEST_F(ScanControl, ThreadThatCannotBeCreatedIsReportedAndLeavesIdle) {
+  AddFakeFolder(P("R"), {File("a", 1)});
+  RunOnUiThread([] { TheStandInUi().failNextThreadCreation = true; });
+  Command1();
+  const Snapshot shot = Take();
+  ExpectIdleAndEmpty(shot, 0);
+  EXPECT_FALSE(shot.holdsHandle);
+  RunOnUiThread([] {
+    ASSERT_EQ(TheStandInUi().messages.size(), 1u);
+    const StandInMessage& message = TheStandInUi().messages[0];
+    EXPECT_EQ(message.text, P("Can not create thread. Error!"));
+    EXPECT_EQ(message.caption, P("Hulkmeter"));
+    EXPECT_TRUE(message.isError);
+  });
+  Command1();  // the next start works
+  WaitForWorkers();
+  EXPECT_EQ(Take().names, Names({"a"}));
+}
+
+TEST_F(ScanControl, FolderWithoutFilesBeepsAndSelectsNothing) {
+  AddFakeFolder(P("R"), {Folder("."), Folder(".."), Folder("Empty")});
+  Command1();
+  WaitForWorkers();
+  const Snapshot shot = Take();
+  EXPECT_TRUE(shot.names.empty());
+  EXPECT_EQ(shot.beeps, 1);
+  EXPECT_EQ(shot.focusedSelected, -1);
+  EXPECT_EQ(shot.findText, P("Find"));
+}
+
+TEST_F(ScanControl, RowsLandInTheOrderMetAcrossManyBatches) {
+  // 1,000 files with names of 200 units: the batch's text pool fills long
+  // before its row slots do.
+  std::vector<FakeEntry> entries;
+  for (int i = 0; i < 1000; ++i) {
+    const std::string name = std::to_string(1000 + i) + std::string(196, 'x');
+    entries.push_back(FakeEntry{P(name.c_str()), false, static_cast<std::uint64_t>(i)});
+  }
+  AddFakeFolder(P("R"), entries);
+  std::vector<String> beforeOrdering;
+  TheStandInUi().beforeWorkerCall = [this, &beforeOrdering](AppState&, WorkerRequest& request) {
+    if (request.step != WorkerStep::kSortTable) return;
+    const ResultTable table = MemoryResultTable(table_);
+    for (int row = 0; row < table.ops->count(table.table); ++row) {
+      TextBuffer cell{};
+      table.ops->cellText(table.table, row, kColumnFile, cell);
+      beforeOrdering.emplace_back(cell.data());
+    }
+  };
+  Command1();
+  WaitForWorkers();
+  ASSERT_EQ(beforeOrdering.size(), 1000u);
+  for (std::size_t row = 0; row < 1000; ++row) {
+    EXPECT_EQ(beforeOrdering[row], entries[999 - row].name) << "row " << row;  // newest on top
+  }
+  EXPECT_EQ(Take().names.front(), entries[999].name);
+}
+
+}  // namespace
+}  // namespace hm::test
