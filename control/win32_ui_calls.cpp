@@ -1,5 +1,4 @@
 // The scan control's window and thread calls on Windows.
-#include <commctrl.h>
 
 #include "control/scan_control.h"
 #include "control/ui_calls.h"
@@ -31,7 +30,8 @@ void RepaintWindow(WindowHandle window) { InvalidateRect(window, nullptr, TRUE);
 void SoundBeep() { MessageBeep(MB_OK); }
 
 void ShowMessage(WindowHandle owner, const Char* text, const Char* caption, MessageIcon icon) {
-  MessageBoxW(owner, text, caption, MB_OK | (icon == MessageIcon::kError ? MB_ICONERROR : MB_ICONINFORMATION));
+  const UINT iconStyle = icon == MessageIcon::kError ? UINT{MB_ICONERROR} : UINT{MB_ICONINFORMATION};
+  MessageBoxW(owner, text, caption, UINT{MB_OK} | iconStyle);
 }
 
 ResultTable ResultTableOf(WindowHandle list) { return ListViewResultTable(list); }
