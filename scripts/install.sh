@@ -9,7 +9,7 @@ packages=(
   wine wine64
   xvfb xdotool x11-utils imagemagick
   clang-tidy clang-format
-  file util-linux python3
+  file util-linux python3 fp-utils-3.2.2 libchm-bin
 )
 
 missing=()

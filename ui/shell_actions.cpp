@@ -3,11 +3,10 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <array>
-
 #include "scan/result_table.h"
 #include "scan/listview_table.h"
 #include "ui/app.h"
+#include "ui/select_command.h"
 
 namespace hm {
 namespace {
@@ -18,15 +17,9 @@ static_assert(kChooserFlags == 0x51, "the chooser's flags");
 constexpr Char kNoRowsText[] = L"There is no item in listview!";
 constexpr Char kNoSelectionText[] = L"Please select a line!";
 constexpr Char kFileManager[] = L"explorer.exe";
-constexpr Char kSelectSwitch[] = L"/select, ";
 constexpr Char kHelpFile[] = L"hulkmeter.chm";
 // The project's home page; the one place that names it.
 constexpr Char kHomePage[] = L"https://hulkmeter.example.org/";
-
-// A folder cell and a name cell hold up to 259 units each, so their join
-// needs up to 519 units and the command line 9 more: neither is ever cut.
-constexpr int kJoinedUnits = 2 * kTextUnits;
-constexpr int kCommandLineUnits = 9 + kJoinedUnits;
 
 void ShowNotice(const AppState& state, const Char* text) {
   MessageBoxW(state.resultList, text, state.title.data(), MB_OK | MB_ICONINFORMATION);
@@ -78,11 +71,8 @@ void ShowInExplorer(AppState& state) {
   table.ops->cellText(table.table, row, kColumnFile, name);
   table.ops->cellText(table.table, row, kColumnPath, folder);
 
-  std::array<Char, kJoinedUnits> fullPath{};
-  std::array<Char, kCommandLineUnits> commandLine{};
-  JoinPath(fullPath, folder.data(), name.data());
-  CopyText(commandLine.data(), kCommandLineUnits, kSelectSwitch);
-  AppendText(commandLine.data(), kCommandLineUnits, fullPath.data());
+  SelectCommand commandLine{};
+  BuildSelectCommand(folder.data(), name.data(), commandLine);
   ShellExecuteW(state.mainWindow, nullptr, kFileManager, commandLine.data(), nullptr, SW_SHOWNORMAL);
 }
 
