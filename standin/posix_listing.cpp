@@ -67,8 +67,17 @@ bool FindNext(SearchHandle search, FindEntry& entry) { return ReadEntry(static_c
 
 void FindClose(SearchHandle search) { closedir(static_cast<DIR*>(search)); }
 
+bool FolderIdentityOf(const Char* folder, FolderIdentity& identity) {
+  char path[kTextUnits * 3 + 1];
+  struct stat target {};
+  if (!Utf16ToUtf8(folder, path, sizeof path) || stat(path, &target) != 0) return false;
+  identity.volume = static_cast<std::uint64_t>(target.st_dev);
+  identity.index = static_cast<std::uint64_t>(target.st_ino);
+  return true;
+}
+
 }  // namespace
 
-const FolderListing kPlatformListing{FindFirst, FindNext, FindClose};
+const FolderListing kPlatformListing{FindFirst, FindNext, FindClose, FolderIdentityOf};
 
 }  // namespace hm

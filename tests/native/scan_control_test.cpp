@@ -36,7 +36,8 @@ bool GatedFindFirst(const Char* pattern, FindEntry& entry, SearchHandle& search)
   }
   return kFakeListing.findFirst(pattern, entry, search);
 }
-const FolderListing kGatedListing{GatedFindFirst, kFakeListing.findNext, kFakeListing.findClose};
+const FolderListing kGatedListing{GatedFindFirst, kFakeListing.findNext, kFakeListing.findClose,
+                                  kFakeListing.folderIdentity};
 
 struct Snapshot {
   std::vector<String> names;

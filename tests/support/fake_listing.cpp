@@ -43,6 +43,9 @@ void FindClose(SearchHandle search) {
   --FakeListing().openSearches;
 }
 
+// The fake has no links: every folder is its own.
+bool FolderIdentityOf(const Char*, FolderIdentity&) { return false; }
+
 }  // namespace
 
 FakeListingState& FakeListing() {
@@ -58,6 +61,6 @@ void AddFakeFolder(const String& folder, std::vector<FakeEntry> entries) {
   FakeListing().folders[String(pattern.data())] = std::move(entries);
 }
 
-const FolderListing kFakeListing{FindFirst, FindNext, FindClose};
+const FolderListing kFakeListing{FindFirst, FindNext, FindClose, FolderIdentityOf};
 
 }  // namespace hm::test
