@@ -70,21 +70,48 @@ void SortByKeyHalf(HWND list, int count, int shift) {
   SendMessageW(list, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(static_cast<PFNLVCOMPARE>(CompareRowKeys)));
 }
 
-void SortBySize(void* table) {
-  HWND list = List(table);
-  SendMessageW(list, LVM_SORTITEMSEX, reinterpret_cast<WPARAM>(list),
-               reinterpret_cast<LPARAM>(static_cast<PFNLVCOMPARE>(CompareListRowsBySize)));
-  if (RowsOrderedBySize(ListViewResultTable(list))) return;
-
-  // Some list implementations (Wine's) leave LVM_SORTITEMSEX unordered, while
-  // LVM_SORTITEMS with a key per row sorts correctly and keeps equal keys in
-  // place. A key is 32 bits on the 32-bit build, so the sizes are ordered in
-  // two stable passes: low halves, then high halves. The keys are parsed from
-  // the bytes texts, as the comparison does, and reset to 0 afterwards.
+// Orders the rows with two stable LVM_SORTITEMS passes on 32-bit keys (a key
+// is 32 bits on the 32-bit build): low halves of the sizes, then high halves.
+// The keys are parsed from the bytes texts, as the comparison does, and
+// reset to 0 afterwards.
+void SortByKeys(HWND list) {
   const int count = Count(list);
   SortByKeyHalf(list, count, 0);
   SortByKeyHalf(list, count, 32);
   for (int row = 0; row < count; ++row) SetRowKey(list, row, 0);
+}
+
+void SortItemsEx(HWND list) {
+  SendMessageW(list, LVM_SORTITEMSEX, reinterpret_cast<WPARAM>(list),
+               reinterpret_cast<LPARAM>(static_cast<PFNLVCOMPARE>(CompareListRowsBySize)));
+}
+
+// Some list implementations (Wine's) leave LVM_SORTITEMSEX unordered, and
+// take minutes over it for a hundred thousand rows. A few rows in a hidden
+// list of the same kind tell whether this one orders.
+bool SortItemsExOrders(HWND like) {
+  HWND probe = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 0, 0, nullptr, nullptr,
+                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(like, GWLP_HINSTANCE)), nullptr);
+  if (probe == nullptr) return true;
+  LVCOLUMNW column{};
+  for (int index = 0; index < 4; ++index) {
+    SendMessageW(probe, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+  }
+  constexpr std::uint64_t kSizes[] = {5, 1, 9, 3, 7, 2, 8, 4, 6, 0, 11, 10, 15, 13, 12, 14};
+  for (const std::uint64_t size : kSizes) AddRow(probe, L"", L"", size);
+  SortItemsEx(probe);
+  const bool ordered = RowsOrderedBySize(ListViewResultTable(probe));
+  DestroyWindow(probe);
+  return ordered;
+}
+
+void SortBySize(void* table) {
+  HWND list = List(table);
+  if (SortItemsExOrders(list)) {
+    SortItemsEx(list);
+    if (RowsOrderedBySize(ListViewResultTable(list))) return;
+  }
+  SortByKeys(list);
 }
 
 void SelectFirst(void* table) {
