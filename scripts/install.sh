@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64
   xvfb xdotool x11-utils imagemagick
-  clang-tidy clang-format
+  clang-tidy clang-format clang libclang-rt-14-dev
   file util-linux python3 fp-utils-3.2.2 libchm-bin
 )
 
