@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <cstdlib>
+#include <random>
 #include <mutex>
 
 #include "control/scan_control.h"
@@ -327,6 +329,116 @@ TEST_F(ScanControl, RowsLandInTheOrderMetAcrossManyBatches) {
     EXPECT_EQ(beforeOrdering[row], entries[999 - row].name) << "row " << row;  // newest on top
   }
   EXPECT_EQ(Take().names.front(), entries[999].name);
+}
+
+}  // namespace
+}  // namespace hm::test
+
+namespace hm::test {
+namespace {
+
+// Start/stop storms: commands, reads of the list and a close at random
+// moments, seeded so that a failure replays (HM_STORM_SEED overrides).
+class ScanControlStorm : public ScanControl {
+ protected:
+  unsigned Seed() {
+    const char* given = std::getenv("HM_STORM_SEED");
+    return given != nullptr ? static_cast<unsigned>(std::strtoul(given, nullptr, 10)) : 20261211u;
+  }
+  void MakeTree() {
+    std::vector<FakeEntry> root;
+    for (int folder = 0; folder < 8; ++folder) {
+      const std::string name = "d" + std::to_string(folder);
+      root.push_back(Folder(name.c_str()));
+      std::vector<FakeEntry> files;
+      for (int file = 0; file < 20; ++file) {
+        files.push_back(FakeEntry{P((name + "f" + std::to_string(file)).c_str()), false,
+                                  static_cast<std::uint64_t>(folder * 100 + file)});
+      }
+      AddFakeFolder(P("R\\") + P(name.c_str()), files);
+    }
+    AddFakeFolder(P("R"), root);
+  }
+  // After every worker has ended the table is empty or holds the whole tree
+  // in order with row 0 selected; nothing in between.
+  void ExpectConsistent(const std::string& context) {
+    const Snapshot shot = Take();
+    EXPECT_EQ(shot.running, 0) << context;
+    EXPECT_EQ(shot.findText, P("Find")) << context;
+    EXPECT_EQ(shot.statusText, String()) << context;
+    EXPECT_TRUE(shot.listVisible) << context;
+    EXPECT_TRUE(shot.listRedraws) << context;
+    if (shot.names.empty()) return;
+    ASSERT_EQ(shot.names.size(), 160u) << context;
+    EXPECT_EQ(shot.names.front(), P("d7f19")) << context;
+    EXPECT_EQ(shot.focusedSelected, 0) << context;
+    RunOnUiThread([this, &context] { EXPECT_TRUE(RowsOrderedBySize(MemoryResultTable(table_))) << context; });
+  }
+};
+
+TEST_F(ScanControlStorm, ThousandCommandsWithReadsInBetween) {
+  MakeTree();
+  state_.listing = &kFakeListing;
+  std::mt19937 random(Seed());
+  int commands = 0;
+  for (int step = 0; step < 2000 && commands < 1000; ++step) {
+    switch (random() % 4) {
+      case 0:
+      case 1:
+        Command1();
+        ++commands;
+        break;
+      case 2:  // "Explore": what the command reads of the table
+        RunOnUiThread([this] {
+          const ResultTable table = MemoryResultTable(table_);
+          const int row = table.ops->focusedSelectedRow(table.table);
+          TextBuffer cell{};
+          if (row >= 0) table.ops->cellText(table.table, row, kColumnPath, cell);
+        });
+        break;
+      default:  // let the worker get on for a while
+        for (auto wait = random() % 20; wait > 0; --wait) RunOnUiThread([] {});
+    }
+  }
+  WaitForWorkers();
+  ExpectConsistent("seed " + std::to_string(Seed()));
+  if (state_.RunningFlag.load() == 0) {
+    Command1();  // a last full scan still works
+    WaitForWorkers();
+    EXPECT_EQ(Take().names.size(), 160u);
+  }
+}
+
+TEST_F(ScanControlStorm, ClosingAtARandomMomentEndsEveryWorker) {
+  MakeTree();
+  state_.listing = &kFakeListing;
+  std::mt19937 random(Seed());
+  for (int round = 0; round < 50; ++round) {
+    const auto closeAt = random() % 30;
+    for (std::uint_fast32_t step = 0; step < closeAt; ++step) {
+      if (random() % 2 == 0) Command1();
+      for (auto wait = random() % 5; wait > 0; --wait) RunOnUiThread([] {});
+    }
+    // The window goes: the UI thread carries out nothing more, and every
+    // worker's next call comes back refused, so each one ends by itself.
+    StopStandInUi();
+    WaitForWorkers();
+    StartStandInUi();
+    CloseThreadHandle(state_.WorkerHandle);
+    state_.WorkerHandle = nullptr;
+    state_.RunningFlag.store(0);
+    state_.CurrentWorker.store(0);
+    RunOnUiThread([this] {
+      MemoryResultTable(table_).ops->clear(&table_);
+      find_.text = P("Find");
+      status_.text.clear();
+      list_.visible = true;
+      list_.redraw = true;
+    });
+  }
+  Command1();
+  WaitForWorkers();
+  EXPECT_EQ(Take().names.size(), 160u);
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 #include "tests/support/fake_listing.h"
 
 #include <algorithm>
+#include <mutex>
 
 namespace hm::test {
 namespace {
+
+// A stopped worker may still be walking beside the current one.
+std::mutex fakeMutex;
 
 struct FakeSearch {
   const std::vector<FakeEntry>* entries;
@@ -27,6 +31,7 @@ bool FindNext(SearchHandle search, FindEntry& entry) {
 
 bool FindFirst(const Char* pattern, FindEntry& entry, SearchHandle& search) {
   int marker = 0;
+  std::lock_guard<std::mutex> lock(fakeMutex);
   FakeListingState& fake = FakeListing();
   fake.lowestStack = std::min(fake.lowestStack, reinterpret_cast<std::uintptr_t>(&marker));
   fake.patternsAsked.emplace_back(pattern);
@@ -35,11 +40,13 @@ bool FindFirst(const Char* pattern, FindEntry& entry, SearchHandle& search) {
   auto* state = new FakeSearch{&found->second, 0};
   search = static_cast<SearchHandle>(static_cast<void*>(state));
   ++fake.openSearches;
-  return FindNext(search, entry);
+  Describe((*state->entries)[state->next++], entry);
+  return true;
 }
 
 void FindClose(SearchHandle search) {
   delete static_cast<FakeSearch*>(static_cast<void*>(search));
+  std::lock_guard<std::mutex> lock(fakeMutex);
   --FakeListing().openSearches;
 }
 
