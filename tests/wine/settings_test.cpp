@@ -5,11 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <random>
+
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "settings/registry_settings.h"
+#include "settings/stored_path.h"
 #include "tests/support/param_name.h"
 
 namespace hm::test {
@@ -338,6 +342,45 @@ TEST_F(Settings, TitleTooLongForTheKeyPathTouchesNoKey) {
   ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, vendorKey.c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
   RegDeleteValueW(key, L"path");
   RegCloseKey(key);
+}
+
+// Registry garbage: every value type, every size from 0 to 4,096 bytes (odd
+// ones, none with a terminator, zeros inside), the value missing and the key
+// missing. The edit must show exactly what the rules decide, and nothing is
+// ever read past the bytes the query received.
+TEST_F(Settings, EveryTypeAndSizeOfGarbageGivesWhatTheRulesDecide) {
+  std::mt19937 random(4096);
+  std::vector<unsigned char> bytes(4096);
+  int cases = 0;
+  for (DWORD type = REG_NONE; type <= REG_QWORD; ++type) {
+    for (DWORD size = 0; size <= 4096; size += size < 600 ? 1 : 97) {
+      // Printable units, with a zero now and then and none at the end.
+      for (DWORD at = 0; at < size; ++at) {
+        bytes[at] = static_cast<unsigned char>(at % 2 == 1 ? 0 : (random() % 23 == 0 ? 0 : 'a' + random() % 26));
+      }
+      WriteValue(keyPath_, type, bytes.data(), size);
+      SetEditText(L"before");
+      Load();
+      TextBuffer data{};
+      TextBuffer decided{};
+      bool restored = false;
+      if (size <= kStoredPathBytes) {
+        std::memcpy(data.data(), bytes.data(), size);
+        restored = DecideRestoredPath(type, data, size, decided);
+      }
+      ASSERT_EQ(EditText(edit_), restored ? std::wstring(decided.data()) : L"before")
+          << "type " << type << ", " << size << " bytes";
+      ++cases;
+    }
+  }
+  EXPECT_GT(cases, 12 * 600);
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, keyPath_.c_str(), L"path");  // the value missing
+  SetEditText(L"kept");
+  Load();
+  EXPECT_EQ(EditText(edit_), L"kept");
+  RegDeleteTreeW(HKEY_CURRENT_USER, keyPath_.c_str());  // the key missing
+  Load();
+  EXPECT_EQ(EditText(edit_), L"kept");
 }
 
 }  // namespace
