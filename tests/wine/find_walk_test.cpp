@@ -90,5 +90,55 @@ TEST_F(FindWalk, MissingRootYieldsNothing) {
   EXPECT_EQ(table_.ops->count(list_), 0);
 }
 
+// The worker's stack at the deepest walk the buffers allow, measured on a
+// thread with the program's stack reservation of 1 MiB.
+std::uintptr_t lowestStack = UINTPTR_MAX;
+
+bool MeasuringFindFirst(const Char* pattern, FindEntry& entry, SearchHandle& search) {
+  int marker = 0;
+  lowestStack = std::min(lowestStack, reinterpret_cast<std::uintptr_t>(&marker));
+  return kPlatformListing.findFirst(pattern, entry, search);
+}
+const FolderListing kMeasuringListing{MeasuringFindFirst, kPlatformListing.findNext, kPlatformListing.findClose,
+                                      kPlatformListing.folderIdentity};
+
+struct DeepWalk {
+  std::wstring root;
+  RecordingSink sink;
+  std::uintptr_t top;
+};
+
+DWORD WINAPI WalkDeep(LPVOID parameter) {
+  auto& deep = *static_cast<DeepWalk*>(parameter);
+  int marker = 0;
+  deep.top = reinterpret_cast<std::uintptr_t>(&marker);
+  const Walk walk{&kMeasuringListing, SinkFor(deep.sink)};
+  ScanFolder(walk, deep.root.c_str());
+  return 0;
+}
+
+TEST_F(FindWalk, DeepestWalkStaysWellInsideTheWorkerStack) {
+  DeepWalk deep{tree_.Text(), {}, 0};
+  std::wstring folder = deep.root;
+  int levels = 0;
+  while (folder.size() + 2 + 4 <= 259) {  // a sub-folder "a" whose pattern still fits
+    folder += L"\\a";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ++levels;
+  }
+  const std::wstring deepest = folder + L"\\f";
+  CloseHandle(CreateFileW(deepest.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  HANDLE thread = CreateThread(nullptr, 1048576, WalkDeep, &deep, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  ASSERT_NE(thread, nullptr);
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  ASSERT_EQ(deep.sink.Rows().size(), 1u);
+  EXPECT_EQ(deep.sink.Rows()[0].folder, folder);
+  const std::uintptr_t used = deep.top - lowestStack;
+  std::printf("deepest walk under Windows: %d levels, %zu bytes of the worker's 1 MiB stack\n", levels,
+              static_cast<std::size_t>(used));
+  EXPECT_LT(used, 512u * 1024u);
+}
+
 }  // namespace
 }  // namespace hm::test
