@@ -14,14 +14,15 @@ namespace {
 
 constexpr std::uint32_t kAttributeNormal = 0x80;
 
-// Reads entries until one can be described. Entries that vanish between
+// Reads entries until one can be described. Names keep bytes that are not
+// UTF-8 (see NameToUtf16), so every folder can be entered again. Entries that vanish between
 // readdir and stat, and links that lead nowhere, are passed over, as Wine
 // does not list a dangling link either.
 bool ReadEntry(DIR* folder, FindEntry& entry) {
   while (const dirent* item = readdir(folder)) {
     struct stat target {};
     if (fstatat(dirfd(folder), item->d_name, &target, 0) != 0) continue;
-    if (!Utf8ToUtf16(item->d_name, std::strlen(item->d_name), entry.cFileName, kTextUnits)) continue;
+    if (!NameToUtf16(item->d_name, std::strlen(item->d_name), entry.cFileName, kTextUnits)) continue;
 
     bool isLink = item->d_type == DT_LNK;
     if (item->d_type == DT_UNKNOWN) {
@@ -52,7 +53,7 @@ bool FindFirst(const Char* pattern, FindEntry& entry, SearchHandle& search) {
   folderText[static_cast<std::size_t>(length - 3)] = 0;
 
   char folderPath[kTextUnits * 3 + 1];  // every UTF-16 unit takes at most 3 bytes
-  if (!Utf16ToUtf8(folderText.data(), folderPath, sizeof folderPath)) return false;
+  if (!PathToUtf8(folderText.data(), folderPath, sizeof folderPath)) return false;
   DIR* folder = opendir(folderPath);
   if (folder == nullptr) return false;
   if (!ReadEntry(folder, entry)) {
@@ -70,7 +71,7 @@ void FindClose(SearchHandle search) { closedir(static_cast<DIR*>(search)); }
 bool FolderIdentityOf(const Char* folder, FolderIdentity& identity) {
   char path[kTextUnits * 3 + 1];
   struct stat target {};
-  if (!Utf16ToUtf8(folder, path, sizeof path) || stat(path, &target) != 0) return false;
+  if (!PathToUtf8(folder, path, sizeof path) || stat(path, &target) != 0) return false;
   identity.volume = static_cast<std::uint64_t>(target.st_dev);
   identity.index = static_cast<std::uint64_t>(target.st_ino);
   return true;

@@ -33,14 +33,13 @@ char32_t DecodeUtf8(const unsigned char* bytes, std::size_t length, std::size_t&
   return value;
 }
 
-}  // namespace
-
-bool Utf8ToUtf16(const char* bytes, std::size_t length, Char* out, int capacity) {
+bool ToUtf16(const char* bytes, std::size_t length, Char* out, int capacity, bool keepBytes) {
   const auto* data = reinterpret_cast<const unsigned char*>(bytes);
   int written = 0;
   for (std::size_t at = 0; at < length;) {
     std::size_t used = 0;
-    const char32_t value = DecodeUtf8(data + at, length - at, used);
+    char32_t value = DecodeUtf8(data + at, length - at, used);
+    if (keepBytes && value == kReplacement && used == 1 && data[at] >= 0x80) value = 0xDC00 + data[at];
     const int units = value >= 0x10000 ? 2 : 1;
     if (written + units >= capacity) {
       out[written] = 0;
@@ -58,13 +57,20 @@ bool Utf8ToUtf16(const char* bytes, std::size_t length, Char* out, int capacity)
   return true;
 }
 
-bool Utf16ToUtf8(const Char* text, char* out, std::size_t capacity) {
+bool ToUtf8(const Char* text, char* out, std::size_t capacity, bool keepBytes) {
   std::size_t written = 0;
   for (const Char* unit = text; *unit != 0; ++unit) {
     char32_t value = *unit;
     if (value >= 0xD800 && value <= 0xDBFF && unit[1] >= 0xDC00 && unit[1] <= 0xDFFF) {
       value = 0x10000 + ((value - 0xD800) << 10) + (unit[1] - 0xDC00u);
       ++unit;
+    } else if (keepBytes && value >= 0xDC80 && value <= 0xDCFF) {
+      if (written + 1 >= capacity) {
+        if (capacity > 0) out[0] = 0;
+        return false;
+      }
+      out[written++] = static_cast<char>(value - 0xDC00);
+      continue;
     } else if (value >= 0xD800 && value <= 0xDFFF) {
       value = kReplacement;
     }
@@ -95,5 +101,18 @@ bool Utf16ToUtf8(const Char* text, char* out, std::size_t capacity) {
   out[written] = 0;
   return true;
 }
+}  // namespace
+
+bool Utf8ToUtf16(const char* bytes, std::size_t length, Char* out, int capacity) {
+  return ToUtf16(bytes, length, out, capacity, false);
+}
+
+bool Utf16ToUtf8(const Char* text, char* out, std::size_t capacity) { return ToUtf8(text, out, capacity, false); }
+
+bool NameToUtf16(const char* bytes, std::size_t length, Char* out, int capacity) {
+  return ToUtf16(bytes, length, out, capacity, true);
+}
+
+bool PathToUtf8(const Char* text, char* out, std::size_t capacity) { return ToUtf8(text, out, capacity, true); }
 
 }  // namespace hm

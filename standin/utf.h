@@ -18,4 +18,11 @@ bool Utf8ToUtf16(const char* bytes, std::size_t length, Char* out, int capacity)
 // does not fit.
 bool Utf16ToUtf8(const Char* text, char* out, std::size_t capacity);
 
+// File-system names keep every byte: a byte that is not UTF-8 becomes the
+// lone surrogate U+DC80 + (byte - 0x80), which shows as U+FFFD wherever the
+// text is converted for display above, and turns back into the same byte
+// when a path is made of it. So a folder with such a name can be entered.
+bool NameToUtf16(const char* bytes, std::size_t length, Char* out, int capacity);
+bool PathToUtf8(const Char* text, char* out, std::size_t capacity);
+
 }  // namespace hm

@@ -94,7 +94,7 @@ TEST_F(HostileTree, OddNamesComeThroughExactly) {
       {printable, String(printable.begin(), printable.end())},
       {"e\xcc\x81", String{u'e', 0x0301}},                                   // a combining mark
       {"\xf0\x9f\x98\x80.txt", String{0xD83D, 0xDE00, '.', 't', 'x', 't'}},  // outside the BMP
-      {"bad\xff", String{'b', 'a', 'd', 0xFFFD}},                            // not UTF-8
+      {"bad\xff", String{'b', 'a', 'd', 0xDCFF}},                            // not UTF-8: the byte is kept
       {"tab\there", P("tab\there")},
       {"new\nline", P("new\nline")},
   };

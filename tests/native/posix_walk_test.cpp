@@ -89,10 +89,12 @@ TEST_F(PosixWalk, OrderedTableAndTexts) {
 TEST_F(PosixWalk, NamesThatAreNotUtf8DoNotBreakOtherRows) {
   tree_.File("caf\xc3\xa9-\xf0\x9f\x98\x80.txt", 5);  // é and an emoji (a surrogate pair)
   tree_.File(std::string("bad\xff") + "name", 6);
+  tree_.File("folder\xfe\xff/inside", 8);  // a folder whose name is not UTF-8 is entered all the same
   tree_.File("plain", 7);
   Scan(tree_.Text());
   const std::string root = Utf8(tree_.Text());
-  EXPECT_EQ(SortedRows(), (std::vector<std::string>{root + "|bad\xef\xbf\xbdname|6",
+  EXPECT_EQ(SortedRows(), (std::vector<std::string>{root + "/folder\xef\xbf\xbd\xef\xbf\xbd|inside|8",
+                                                    root + "|bad\xef\xbf\xbdname|6",
                                                     root + "|caf\xc3\xa9-\xf0\x9f\x98\x80.txt|5", root + "|plain|7"}));
   bool surrogatePair = false;
   for (const WalkEvent& row : sink_.Rows()) {
