@@ -1,31 +1,29 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the program and starts it under Wine.
-# With a display ($DISPLAY) the window opens there, in a Wine prefix kept in
-# ~/.hulkmeter-wine so the remembered root path survives between runs.
-# Without one it opens on a virtual display, and a screenshot is saved every
-# few seconds to build/hulkmeter-screen.png until the program is closed.
+# Installs what is missing, builds Hulkmeter and starts it under Wine, in a
+# prefix kept in ~/.hulkmeter-wine so the remembered root path survives
+# between runs. The windowed program needs a display: without one ($DISPLAY
+# unset) this runs the command-line companion instead,
+#   hulkmeter-scan --top 20 FOLDER      (FOLDER: the argument, or ".")
 set -euo pipefail
+here=$(pwd)
 cd "$(dirname "$0")/.."
 
 ./scripts/install.sh
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target hulkmeter
-exe=$PWD/build/win64/hulkmeter.exe
 
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
-if [[ -n "${DISPLAY:-}" ]]; then
-  export WINEPREFIX=${WINEPREFIX:-$HOME/.hulkmeter-wine}
-  [[ -d $WINEPREFIX ]] || wineboot -i >/dev/null 2>&1
-  cd build/win64
-  exec wine "$exe"
+if [[ -z "${DISPLAY:-}" ]]; then
+  echo "run.sh: the windowed program needs a display; running hulkmeter-scan --top 20 instead." >&2
+  cmake --preset native >/dev/null
+  cmake --build --preset native --target hulkmeter-scan >/dev/null
+  scan=$PWD/build/native/cli/hulkmeter-scan
+  cd "$here"
+  exec "$scan" --top 20 "${1:-.}"
 fi
 
-echo "run.sh: no display here; Hulkmeter runs on a virtual one."
-echo "run.sh: see build/hulkmeter-screen.png; stop with Ctrl-C."
-source scripts/wine-env.sh
-(cd build/win64 && wine "$exe") &
-program=$!
-while kill -0 "$program" 2>/dev/null; do
-  sleep 3
-  import -display "$DISPLAY" -window root build/hulkmeter-screen.png 2>/dev/null || true
-done
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 --target hulkmeter
+export WINEPREFIX=${WINEPREFIX:-$HOME/.hulkmeter-wine}
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+[[ -d $WINEPREFIX ]] || wineboot -i >/dev/null 2>&1
+# The help file lies beside the program; the program opens it by bare name.
+cd build/win64
+exec wine ./hulkmeter.exe
