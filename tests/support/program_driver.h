@@ -1,0 +1,108 @@
+// Starts the built program in its own process and drives it from the test's
+// process as a user would: its windows are found by process, texts are read
+// with marshalled window messages, list rows through memory placed in the
+// program, keys go in as real input.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace hm::test {
+
+// Long enough for a loaded machine; conditions are polled, never slept on.
+constexpr std::chrono::milliseconds kPatience{20000};
+
+// Polls `condition` until it holds or `timeout` passes, handling this
+// thread's own messages in between. True when the condition held.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = kPatience);
+
+std::wstring WindowText(HWND window);
+std::wstring ClassName(HWND window);
+
+// The program next to the test's build folder, and the folder that receives
+// screenshots (both found from this test program's own path).
+std::wstring ProgramPath();
+std::wstring ScreenshotFolder();
+
+// The program's settings key, HKEY_CURRENT_USER\SOFTWARE\Tovarik\Hulkmeter.
+extern const wchar_t kSettingsKey[];
+void ClearStoredSettings();
+struct StoredValue {
+  bool exists = false;
+  DWORD type = REG_NONE;
+  std::wstring text;
+};
+StoredValue ReadStoredPath();
+
+struct ListColumn {
+  std::wstring header;
+  int width = 0;
+  int format = 0;
+};
+
+// One run of the program. The destructor ends a program that still runs, so
+// no test leaves a process behind.
+class Program {
+ public:
+  Program() = default;
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  bool Start();
+  // The visible top-level window captioned "Hulkmeter" of this process.
+  HWND WaitForMainWindow();
+  HWND main() const { return main_; }
+  DWORD id() const { return info_.dwProcessId; }
+  bool Running() const;
+  // False when the process did not end in time.
+  bool WaitForExit(DWORD& exitCode, std::chrono::milliseconds timeout = kPatience);
+  void Terminate();
+
+  HWND Control(int id) const;
+  std::wstring Text(int id) const;
+  HWND Focus() const;
+  // Every top-level window of this process, visible or not.
+  std::vector<HWND> TopLevelWindows() const;
+  // Visible dialog-class windows of this process other than the main window.
+  std::vector<HWND> MessageBoxes() const;
+  std::set<DWORD> ThreadIds() const;
+
+  // The result list (control 1000), read through memory in the program.
+  int RowCount() const;
+  std::wstring Cell(int row, int column) const;
+  UINT RowState(int row, UINT mask) const;
+  bool RowRect(int row, RECT& rect) const;
+  std::vector<ListColumn> Columns() const;
+
+  // Input: the main window is brought to the foreground first. Keys are
+  // real key presses; the double click is posted to the control.
+  bool BringForward() const;
+  bool PressKey(WORD key) const;
+  bool DoubleClick(HWND window, POINT client) const;
+
+ private:
+  PROCESS_INFORMATION info_{};
+  HWND main_ = nullptr;
+};
+
+// Copies the window's screen rectangle from the desktop into a 24-bit
+// picture, rows bottom-up as a BMP file holds them.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  int stride = 0;
+  std::vector<std::uint8_t> bits;  // blue, green, red per pixel
+
+  COLORREF At(int x, int y) const;  // y counts from the top
+};
+bool CaptureWindow(HWND window, Picture& picture);
+bool SaveBmp(const Picture& picture, const std::wstring& path);
+
+}  // namespace hm::test
