@@ -24,6 +24,7 @@ for preset in native native-asan native-tsan; do
   step "$preset" build_and_test "$preset"
 done
 step tidy ./scripts/check-tidy.sh
+step fuzz ./scripts/fuzz.sh
 step win32 build_and_test win32
 
 # Wine needs a display and a prefix; wine-env.sh stops both on exit.
