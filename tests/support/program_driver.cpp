@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 #include <tlhelp32.h>
+#include <winternl.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -134,15 +136,16 @@ Program::~Program() {
   if (info_.hProcess != nullptr) CloseHandle(info_.hProcess);
 }
 
-bool Program::Start() {
-  std::wstring path = ProgramPath();
+bool Program::Start(const std::wstring& currentFolder, const std::wstring& program) {
+  const std::wstring path = program.empty() ? ProgramPath() : program;
+  const std::wstring folder = currentFolder.empty() ? FolderOf(path) : currentFolder;
   std::wstring commandLine = L"\"" + path + L"\"";
   // Null standard handles: the program must not hold the test's output open.
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
-  return CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, FolderOf(path).c_str(),
-                        &startup, &info_) != FALSE;
+  return CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &info_) != FALSE;
 }
 
 HWND Program::WaitForMainWindow() {
@@ -263,16 +266,45 @@ std::vector<ListColumn> Program::Columns() const {
   return columns;
 }
 
-bool Program::BringForward() const {
-  if (GetForegroundWindow() == main_) return true;
-  return WaitUntil([this] {
-    SetForegroundWindow(main_);
-    return GetForegroundWindow() == main_;
+std::wstring Program::TreeItemText(HWND tree, HTREEITEM item) const {
+  RemoteBlock block(info_.hProcess, sizeof(TVITEMW) + kTextUnits * sizeof(wchar_t));
+  if (!block.ok()) return L"<no memory in the program>";
+  TVITEMW request{};
+  request.mask = TVIF_TEXT;
+  request.hItem = item;
+  request.pszText = block.at<wchar_t>(sizeof(TVITEMW));
+  request.cchTextMax = static_cast<int>(kTextUnits);
+  const wchar_t empty = 0;
+  block.Write(&request, sizeof(request));
+  block.Write(&empty, sizeof(empty), sizeof(TVITEMW));
+  if (!SendMessageW(tree, TVM_GETITEMW, 0, block.param())) return {};
+  // The control may answer with a pointer of its own instead of the buffer.
+  block.Read(&request, sizeof(request));
+  wchar_t text[kTextUnits] = {};
+  ReadProcessMemory(info_.hProcess, request.pszText, text, sizeof(text) - sizeof(wchar_t), nullptr);
+  return text;
+}
+
+bool Program::SetRowState(int row, UINT state, UINT mask) const {
+  RemoteBlock block(info_.hProcess, sizeof(LVITEMW));
+  LVITEMW item{};
+  item.state = state;
+  item.stateMask = mask;
+  if (!block.ok() || !block.Write(&item, sizeof(item))) return false;
+  return SendMessageW(Control(kResultList), LVM_SETITEMSTATE, static_cast<WPARAM>(row), block.param()) != 0;
+}
+
+bool Program::BringForward(HWND window) const {
+  HWND target = window != nullptr ? window : main_;
+  if (GetForegroundWindow() == target) return true;
+  return WaitUntil([target] {
+    SetForegroundWindow(target);
+    return GetForegroundWindow() == target;
   });
 }
 
-bool Program::PressKey(WORD key) const {
-  if (!BringForward()) return false;
+bool Program::PressKey(WORD key, HWND window) const {
+  if (!BringForward(window)) return false;
   INPUT inputs[2] = {};
   for (INPUT& input : inputs) {
     input.type = INPUT_KEYBOARD;
@@ -290,6 +322,236 @@ bool Program::DoubleClick(HWND window, POINT client) const {
   // run in four), which a test cannot wait out.
   const LPARAM where = MAKELPARAM(client.x, client.y);
   return PostMessageW(window, WM_LBUTTONDBLCLK, MK_LBUTTON, where) && PostMessageW(window, WM_LBUTTONUP, 0, where);
+}
+
+std::set<DWORD> ProcessIds(const wchar_t* name) {
+  std::set<DWORD> found;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return found;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    if (_wcsicmp(entry.szExeFile, name) == 0) found.insert(entry.th32ProcessID);
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+namespace {
+
+template <class Function>
+Function NtdllFunction(const char* name) {
+  // Through the generic function type, which converts to any other.
+  using Generic = void (*)();
+  return reinterpret_cast<Function>(reinterpret_cast<Generic>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name)));
+}
+
+template <class T>
+bool ReadRemote(HANDLE process, const void* address, T& value) {
+  SIZE_T read = 0;
+  return ReadProcessMemory(process, address, &value, sizeof(value), &read) && read == sizeof(value);
+}
+
+}  // namespace
+
+std::wstring ProcessCommandLine(DWORD processId) {
+  using QueryProcess = LONG(NTAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
+  static const auto query = NtdllFunction<QueryProcess>("NtQueryInformationProcess");
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+  if (process == nullptr || query == nullptr) return {};
+  std::wstring text;
+  PROCESS_BASIC_INFORMATION basic{};
+  PEB peb{};
+  RTL_USER_PROCESS_PARAMETERS parameters{};
+  if (query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) == 0 &&
+      ReadRemote(process, basic.PebBaseAddress, peb) && peb.ProcessParameters != nullptr &&
+      ReadRemote(process, peb.ProcessParameters, parameters) && parameters.CommandLine.Buffer != nullptr) {
+    text.resize(parameters.CommandLine.Length / sizeof(wchar_t));
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process, parameters.CommandLine.Buffer, text.data(), text.size() * sizeof(wchar_t), &read) ||
+        read != text.size() * sizeof(wchar_t)) {
+      text.clear();
+    }
+  }
+  CloseHandle(process);
+  return text;
+}
+
+bool EndProcesses(const std::set<DWORD>& processes) {
+  bool allEnded = true;
+  for (DWORD id : processes) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    if (process == nullptr) continue;  // already gone
+    TerminateProcess(process, 99);
+    allEnded = WaitForSingleObject(process, 10000) == WAIT_OBJECT_0 && allEnded;
+    CloseHandle(process);
+  }
+  return allEnded;
+}
+
+namespace {
+
+std::uintptr_t ModuleBase(DWORD process, const wchar_t* module) {
+  std::uintptr_t base = 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, process);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  MODULEENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Module32FirstW(snapshot, &entry); more && base == 0; more = Module32NextW(snapshot, &entry)) {
+    if (_wcsicmp(entry.szModule, module) == 0) base = reinterpret_cast<std::uintptr_t>(entry.modBaseAddr);
+  }
+  CloseHandle(snapshot);
+  return base;
+}
+
+// Debug events carry file handles that the debugger must close.
+void CloseEventHandles(const DEBUG_EVENT& event) {
+  if (event.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT && event.u.CreateProcessInfo.hFile != nullptr) {
+    CloseHandle(event.u.CreateProcessInfo.hFile);
+  }
+  if (event.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT && event.u.LoadDll.hFile != nullptr) {
+    CloseHandle(event.u.LoadDll.hFile);
+  }
+}
+
+bool IsBreakpoint(const DEBUG_EVENT& event) {
+  return event.dwDebugEventCode == EXCEPTION_DEBUG_EVENT &&
+         event.u.Exception.ExceptionRecord.ExceptionCode == EXCEPTION_BREAKPOINT;
+}
+
+// Breakpoints are ours (the attach's or the watch's); every other exception
+// goes back to the program's own handlers.
+DWORD ContinueStatus(const DEBUG_EVENT& event) {
+  return event.dwDebugEventCode != EXCEPTION_DEBUG_EVENT || IsBreakpoint(event) ? DBG_CONTINUE
+                                                                                : DBG_EXCEPTION_NOT_HANDLED;
+}
+
+bool PatchByte(HANDLE process, std::uintptr_t address, std::uint8_t value) {
+  void* at = reinterpret_cast<void*>(address);
+  DWORD protection = 0;
+  if (!VirtualProtectEx(process, at, 1, PAGE_EXECUTE_READWRITE, &protection)) return false;
+  SIZE_T written = 0;
+  const bool ok = WriteProcessMemory(process, at, &value, 1, &written) && written == 1;
+  VirtualProtectEx(process, at, 1, protection, &protection);
+  FlushInstructionCache(process, at, 1);
+  return ok;
+}
+
+}  // namespace
+
+CallWatch::CallWatch(const Program& program, const wchar_t* module, const char* function) : process_id_(program.id()) {
+  HMODULE own = GetModuleHandleW(module);
+  const auto ownAddress = reinterpret_cast<std::uintptr_t>(own != nullptr ? GetProcAddress(own, function) : nullptr);
+  const std::uintptr_t base = ModuleBase(process_id_, module);
+  if (ownAddress == 0 || base == 0) {
+    why_ = "the function or its module was not found";
+    return;
+  }
+  // The same system DLL: the same offset from its base, and the same code.
+  address_ = base + (ownAddress - reinterpret_cast<std::uintptr_t>(own));
+  process_ = OpenProcess(PROCESS_ALL_ACCESS, FALSE, process_id_);
+  std::uint8_t theirs[16] = {};
+  if (process_ == nullptr || !ReadRemote(process_, reinterpret_cast<const void*>(address_), theirs) ||
+      std::memcmp(theirs, reinterpret_cast<const void*>(ownAddress), sizeof(theirs)) != 0) {
+    why_ = "the program's copy of the function differs from the test's";
+    return;
+  }
+  original_ = theirs[0];
+  if (!DebugActiveProcess(process_id_)) {
+    why_ = "DebugActiveProcess failed, error " + std::to_string(GetLastError());
+    return;
+  }
+  attached_ = true;
+  DebugSetProcessKillOnExit(FALSE);
+  // The attach reports the process, its threads and modules, then stops it
+  // at a breakpoint of its own; the watch's breakpoint goes in after that.
+  const auto deadline = std::chrono::steady_clock::now() + kPatience;
+  for (bool stopped = false; !stopped;) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      why_ = "the attach did not stop the program";
+      return;
+    }
+    DEBUG_EVENT event{};
+    if (!WaitForDebugEvent(&event, 100)) continue;
+    CloseEventHandles(event);
+    stopped = IsBreakpoint(event);
+    if (stopped && !PatchByte(process_, address_, 0xCC)) {
+      why_ = "the breakpoint could not be written";
+      Continue(event, DBG_CONTINUE);
+      return;
+    }
+    if (!Continue(event, ContinueStatus(event))) return;
+  }
+  armed_ = true;
+}
+
+CallWatch::~CallWatch() {
+  if (armed_) PatchByte(process_, address_, original_);
+  Detach();
+  if (process_ != nullptr) CloseHandle(process_);
+}
+
+bool CallWatch::Armed(std::string& why) const {
+  why = why_;
+  return armed_;
+}
+
+bool CallWatch::Continue(const DEBUG_EVENT& event, DWORD status) {
+  if (ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status)) return true;
+  why_ = "ContinueDebugEvent failed";
+  return false;
+}
+
+void CallWatch::Detach() {
+  if (!attached_) return;
+  DebugActiveProcessStop(process_id_);
+  attached_ = false;
+}
+
+bool CallWatch::WaitForCall(std::chrono::milliseconds timeout) {
+  if (!armed_) return false;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() <= deadline) {
+    DEBUG_EVENT event{};
+    if (!WaitForDebugEvent(&event, 100)) continue;
+    CloseEventHandles(event);
+    if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) {
+      Continue(event, DBG_CONTINUE);
+      armed_ = false;
+      Detach();
+      return false;
+    }
+    const auto at = reinterpret_cast<std::uintptr_t>(event.u.Exception.ExceptionRecord.ExceptionAddress);
+    if (!IsBreakpoint(event) || (at != address_ && at != address_ + 1)) {
+      if (!Continue(event, ContinueStatus(event))) return false;
+      continue;
+    }
+    // At the function's entry: the arguments are where the calling
+    // convention puts them. Then the call goes on from its first byte.
+    HANDLE thread = OpenThread(THREAD_GET_CONTEXT | THREAD_SET_CONTEXT, FALSE, event.dwThreadId);
+    CONTEXT context{};
+    context.ContextFlags = CONTEXT_FULL;
+    const bool read = thread != nullptr && GetThreadContext(thread, &context);
+#ifdef _WIN64
+    arguments_[0] = context.Rcx;
+    arguments_[1] = context.Rdx;
+    arguments_[2] = context.R8;
+    arguments_[3] = context.R9;
+    context.Rip = address_;
+#else
+    DWORD stack[4] = {};
+    ReadRemote(process_, reinterpret_cast<const void*>(context.Esp + 4), stack);
+    for (int index = 0; index < 4; ++index) arguments_[index] = stack[index];
+    context.Eip = static_cast<DWORD>(address_);
+#endif
+    const bool restored = read && SetThreadContext(thread, &context) && PatchByte(process_, address_, original_);
+    if (thread != nullptr) CloseHandle(thread);
+    armed_ = false;
+    Continue(event, DBG_CONTINUE);
+    Detach();
+    return restored;
+  }
+  return false;
 }
 
 COLORREF Picture::At(int x, int y) const {

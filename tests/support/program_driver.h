@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <chrono>
 #include <cstdint>
@@ -55,7 +56,9 @@ class Program {
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  bool Start();
+  // `currentFolder` empty: the program's own folder; `program` empty: the
+  // built program.
+  bool Start(const std::wstring& currentFolder = {}, const std::wstring& program = {});
   // The visible top-level window captioned "Hulkmeter" of this process.
   HWND WaitForMainWindow();
   HWND main() const { return main_; }
@@ -80,16 +83,61 @@ class Program {
   UINT RowState(int row, UINT mask) const;
   bool RowRect(int row, RECT& rect) const;
   std::vector<ListColumn> Columns() const;
+  // The text of an item of a tree view of the program (the folder chooser's).
+  std::wstring TreeItemText(HWND tree, HTREEITEM item) const;
+  // LVM_SETITEMSTATE on one row, or on every row with row -1.
+  bool SetRowState(int row, UINT state, UINT mask) const;
 
   // Input: the main window is brought to the foreground first. Keys are
   // real key presses; the double click is posted to the control.
-  bool BringForward() const;
-  bool PressKey(WORD key) const;
+  bool BringForward(HWND window = nullptr) const;
+  // `window` null: the main window.
+  bool PressKey(WORD key, HWND window = nullptr) const;
   bool DoubleClick(HWND window, POINT client) const;
 
  private:
   PROCESS_INFORMATION info_{};
   HWND main_ = nullptr;
+};
+
+// Processes of the session whose image file is named `name` (any case).
+std::set<DWORD> ProcessIds(const wchar_t* name);
+// The command line a process was started with, read from its PEB; empty when
+// it cannot be read (yet).
+std::wstring ProcessCommandLine(DWORD process);
+// Ends each process given; true when all of them have ended.
+bool EndProcesses(const std::set<DWORD>& processes);
+
+// Attaches to the program as a debugger does and catches its first call of
+// one exported function (a breakpoint at its entry), to read the arguments
+// the program passed. Detaches again without ending the program.
+class CallWatch {
+ public:
+  CallWatch(const Program& program, const wchar_t* module, const char* function);
+  ~CallWatch();
+  CallWatch(const CallWatch&) = delete;
+  CallWatch& operator=(const CallWatch&) = delete;
+
+  // False with the reason when the breakpoint could not be set.
+  bool Armed(std::string& why) const;
+  // Runs the program's debug events until the call arrives; the program then
+  // goes on with the call, detached.
+  bool WaitForCall(std::chrono::milliseconds timeout = kPatience);
+  // Argument `index` (0 to 3) of the caught call.
+  std::uintptr_t Argument(int index) const { return arguments_[index]; }
+
+ private:
+  bool Continue(const DEBUG_EVENT& event, DWORD status);
+  void Detach();
+
+  DWORD process_id_ = 0;
+  HANDLE process_ = nullptr;
+  bool attached_ = false;
+  bool armed_ = false;
+  std::string why_;
+  std::uintptr_t address_ = 0;
+  std::uint8_t original_ = 0;
+  std::uintptr_t arguments_[4] = {};
 };
 
 // Copies the window's screen rectangle from the desktop into a 24-bit
