@@ -85,6 +85,25 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
   }
 }
 
+bool RoundTrip(HWND window) {
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
+}
+
+bool MakeLongTree(const std::wstring& root) {
+  constexpr int kFanOut = 50;
+  for (int folder = 0; folder < kLongTreeFolders; ++folder) {
+    const std::wstring parent = root + L"\\d" + std::to_wstring(folder / kFanOut);
+    const std::wstring leaf = parent + L"\\e" + std::to_wstring(folder);
+    CreateDirectoryW(parent.c_str(), nullptr);
+    if (!CreateDirectoryW(leaf.c_str(), nullptr)) return false;
+    HANDLE file = CreateFileW((leaf + L"\\f.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+  }
+  return true;
+}
+
 std::wstring WindowText(HWND window) {
   // WM_GETTEXT is marshalled between processes; a hung program times out.
   wchar_t text[1024] = {};

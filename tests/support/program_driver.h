@@ -24,6 +24,16 @@ constexpr std::chrono::milliseconds kPatience{20000};
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = kPatience);
 
 std::wstring WindowText(HWND window);
+
+// The window's thread has handled everything sent to it before this returns.
+bool RoundTrip(HWND window);
+
+// A tree whose scan lasts a few seconds under Wine: 1,500 folders on two
+// levels (so no folder holds thousands of names), one file each, made with
+// the plain file calls, which are several times faster there than the
+// library's. False when a folder or file could not be made.
+constexpr int kLongTreeFolders = 1500;
+bool MakeLongTree(const std::wstring& root);
 std::wstring ClassName(HWND window);
 
 // The program next to the test's build folder, and the folder that receives

@@ -44,11 +44,6 @@ void MakeStormTree(const std::wstring& root) {
   }
 }
 
-bool RoundTrip(HWND window) {
-  DWORD_PTR ignored = 0;
-  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
-}
-
 unsigned Seed() {
   const char* given = std::getenv("HM_STORM_SEED");
   return given != nullptr ? static_cast<unsigned>(std::strtoul(given, nullptr, 10)) : 20261211u;

@@ -30,19 +30,11 @@ constexpr int kPathEdit = 1001;
 constexpr int kStatusLine = 1002;
 constexpr UINT kSelectedAndFocused = LVIS_SELECTED | LVIS_FOCUSED;
 
-// Folders in the tree that keeps a scan busy long enough to be stopped in
-// the middle of its walk: a full scan of it took 2.4 s here, while the stop
-// lands about 50 ms after the start.
-constexpr int kLongTreeFolders = 1500;
-constexpr int kLongTreeFanOut = 50;
+// The long tree (MakeLongTree) keeps a scan busy long enough to be stopped
+// in the middle of its walk: a full scan of it took 2.4 s here, while the
+// stop lands about 50 ms after the start.
 
 bool Visible(HWND window) { return IsWindowVisible(window) != FALSE; }
-
-// The UI thread has handled everything sent to it before this returns.
-bool RoundTrip(HWND window) {
-  DWORD_PTR ignored = 0;
-  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
-}
 
 void TypeIntoPathEdit(const Program& program, const std::wstring& text) {
   HWND edit = program.Control(kPathEdit);
@@ -96,22 +88,6 @@ void MakeScanFixture(const FixtureTree& tree) {
   for (const FixtureFile& file : kScanFiles) tree.File(file.relative, file.size);
 }
 
-// Two levels, so that no folder holds thousands of names, each folder with
-// one file; made with the plain file calls, which are several times faster
-// under Wine than the library's.
-void MakeLongTree(const FixtureTree& tree) {
-  const std::wstring root = tree.Text();
-  for (int folder = 0; folder < kLongTreeFolders; ++folder) {
-    const std::wstring parent = root + L"\\d" + std::to_wstring(folder / kLongTreeFanOut);
-    const std::wstring leaf = parent + L"\\e" + std::to_wstring(folder);
-    CreateDirectoryW(parent.c_str(), nullptr);
-    ASSERT_TRUE(CreateDirectoryW(leaf.c_str(), nullptr));
-    HANDLE file = CreateFileW((leaf + L"\\f.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
-  }
-}
-
 // Made once for the whole run, when a test first asks for it, and removed
 // when the run ends.
 std::unique_ptr<FixtureTree> longTree;
@@ -119,7 +95,7 @@ std::unique_ptr<FixtureTree> longTree;
 const FixtureTree& LongTree() {
   if (!longTree) {
     longTree = std::make_unique<FixtureTree>();
-    MakeLongTree(*longTree);
+    EXPECT_TRUE(MakeLongTree(longTree->Text()));
   }
   return *longTree;
 }

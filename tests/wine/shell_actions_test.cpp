@@ -560,27 +560,9 @@ INSTANTIATE_TEST_SUITE_P(Shell, AboutTest,
                                            AboutCase{"EscKey", AboutClose::kEsc}),
                          LabelName());
 
-// A tree whose scan lasts a few seconds: two levels of folders, one file
-// each, made with the plain file calls (fast under Wine).
-constexpr int kLongTreeFolders = 1500;
-constexpr int kLongTreeFanOut = 50;
-
-void MakeLongTree(const FixtureTree& tree) {
-  const std::wstring root = tree.Text();
-  for (int folder = 0; folder < kLongTreeFolders; ++folder) {
-    const std::wstring parent = root + L"\\d" + std::to_wstring(folder / kLongTreeFanOut);
-    const std::wstring leaf = parent + L"\\e" + std::to_wstring(folder);
-    CreateDirectoryW(parent.c_str(), nullptr);
-    ASSERT_TRUE(CreateDirectoryW(leaf.c_str(), nullptr));
-    HANDLE file = CreateFileW((leaf + L"\\f.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
-  }
-}
-
 TEST_F(ShellTest, ScanStartedBeforeAboutCompletesBeneathIt) {
   FixtureTree tree;
-  ASSERT_NO_FATAL_FAILURE(MakeLongTree(tree));
+  ASSERT_TRUE(MakeLongTree(tree.Text()));
   Program program;
   ASSERT_NO_FATAL_FAILURE(Launch(program));
   ASSERT_NO_FATAL_FAILURE(StartScan(program, tree.Text()));
