@@ -42,5 +42,26 @@ TEST(MemoryTable, SelectionFollowsItsRowThroughTheSort) {
   EXPECT_EQ(table.ops->focusedSelectedRow(table.table), -1);
 }
 
+TEST(MemoryTable, OrdersExactlyAsTheBytesTextsCompare) {
+  // Sizes from 2^63 up parse to the same clamp, so they tie and keep their
+  // arrival order; below it the order is by size.
+  MemoryTable memory;
+  const ResultTable table = MemoryResultTable(memory);
+  const std::uint64_t sizes[] = {5, UINT64_MAX, 9223372036854775808u, 9223372036854775807u, 4294967296u};
+  for (const std::uint64_t size : sizes) {
+    table.ops->addRow(table.table, P(std::to_string(size).c_str()).c_str(), P("R").c_str(), size);
+  }
+  table.ops->sortBySize(table.table);
+  std::vector<String> names;
+  for (int row = 0; row < table.ops->count(table.table); ++row) {
+    TextBuffer cell{};
+    table.ops->cellText(table.table, row, kColumnFile, cell);
+    names.emplace_back(cell.data());
+  }
+  EXPECT_EQ(names, (std::vector<String>{P("9223372036854775807"), P("9223372036854775808"), P("18446744073709551615"),
+                                        P("4294967296"), P("5")}));
+  EXPECT_TRUE(RowsOrderedBySize(table));
+}
+
 }  // namespace
 }  // namespace hm::test

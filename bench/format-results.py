@@ -1,0 +1,124 @@
+#!/usr/bin/env python3
+"""Turns the figures gathered by run.sh into docs/bench-results.md (printed to
+standard output), with the ratios, the growth from one size to the next and
+where each goal stands.
+
+    format-results.py ROWS.tsv ORDERING.txt MESSAGES.txt MICRO.txt STARTED LOAD_BEFORE
+                      LOAD_AFTER NPROC SYSTEM WINE
+"""
+import csv
+import sys
+
+GOAL_WINDOWED_RATIO = 3.0  # windowed full scan of 100k files / Wine floor
+GOAL_GROWTH = 2.2  # windowed total, 100k -> 200k
+GOAL_SCAN_RATIO = 1.5  # hulkmeter-scan / native floor
+GOAL_BYTES_PER_FILE = 200  # hulkmeter-scan peak memory
+
+
+def growth(rows, i, key):
+    if i == 0:
+        return ""
+    before, now = rows[i - 1], rows[i]
+    return f"×{now[key] / before[key]:.2f}"
+
+
+def main():
+    (rows_path, ordering_path, messages_path, micro_path, started, load_before, load_after,
+     nproc, system, wine) = sys.argv[1:11]
+    with open(rows_path) as rows_file:
+        rows = [{k: float(v) for k, v in row.items()}
+                for row in csv.DictReader(rows_file, delimiter="\t")]
+    for row in rows:
+        row["files"] = int(row["files"])
+        row["bytes_per_file"] = row["peak_kib"] * 1024 / row["files"]
+
+    out = []
+    say = out.append
+    say("# Benchmark results")
+    say("")
+    say("Written by `bench/run.sh`; run it again to regenerate this file. Every figure is from one run of it.")
+    say("")
+    say(f"- date: {started}")
+    say(f"- machine: {system}, {nproc} processors, {wine}")
+    say(f"- load before: `{load_before.strip()}`")
+    say(f"- load after: `{load_after.strip()}`")
+    say("")
+    say("## Scan against the floor")
+    say("")
+    say("Times in seconds. The Wine floor is a bare `FindFirstFileW` walk that only counts files; the windowed")
+    say("program is timed from command 1 until the rows are ordered and row 0 is selected, split at the moment")
+    say("the last row arrived. That split is only as good as the moment the bench's poll of the row count gets")
+    say("through: while the program's UI thread orders, the poll waits, so \"ordering\" can come out near 0 and")
+    say("\"walk+rows\" then holds it. \"Ordering alone\" times the same ordering in a list of the bench's own.")
+    say("The native floor is a bare readdir + stat walk; `hulkmeter-scan` is timed end to end with its output")
+    say("sent to /dev/null (best of three, as is the native floor). Growth is the time at this size over the")
+    say("time at the size above it.")
+    say("")
+    say("| files | Wine floor | walk+rows | ordering | windowed | windowed / floor | windowed growth"
+        " | ordering alone | native floor | hulkmeter-scan | scan / floor | scan growth | peak memory | bytes per file |")
+    say("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+    for i, row in enumerate(rows):
+        say(f"| {row['files']} | {row['wine_floor']:.3f} | {row['walk_rows']:.3f} | {row['ordering']:.3f}"
+            f" | {row['windowed']:.3f} | {row['windowed'] / row['wine_floor']:.2f}"
+            f" | {growth(rows, i, 'windowed')} | {row['sort_alone']:.3f} | {row['native_walk']:.3f} | {row['scan']:.3f}"
+            f" | {row['scan'] / row['native_walk']:.2f} | {growth(rows, i, 'scan')}"
+            f" | {row['peak_kib'] / 1024:.1f} MiB | {row['bytes_per_file']:.0f} |")
+    say("")
+
+    say("## Goals")
+    say("")
+    by_files = {row["files"]: row for row in rows}
+    big, bigger = by_files.get(100000), by_files.get(200000)
+
+    def verdict(ok):
+        return "met" if ok else "missed"
+
+    if big:
+        ratio = big["windowed"] / big["wine_floor"]
+        say(f"- windowed scan of 100k files within {GOAL_WINDOWED_RATIO:g}× the Wine floor:"
+            f" {ratio:.2f}× ({verdict(ratio <= GOAL_WINDOWED_RATIO)})")
+    if big and bigger:
+        ratio = bigger["windowed"] / big["windowed"]
+        say(f"- windowed growth from 100k to 200k at most {GOAL_GROWTH:g}×: {ratio:.2f}×"
+            f" ({verdict(ratio <= GOAL_GROWTH)})")
+    worst = max(rows, key=lambda row: row["scan"] / row["native_walk"])
+    ratio = worst["scan"] / worst["native_walk"]
+    say(f"- hulkmeter-scan within {GOAL_SCAN_RATIO:g}× the native floor: worst {ratio:.2f}× at {worst['files']}"
+        f" files ({verdict(ratio <= GOAL_SCAN_RATIO)})")
+    worst = max(rows, key=lambda row: row["bytes_per_file"])
+    say(f"- hulkmeter-scan peak memory under {GOAL_BYTES_PER_FILE} bytes per file: worst"
+        f" {worst['bytes_per_file']:.0f} at {worst['files']} files"
+        f" ({verdict(worst['bytes_per_file'] < GOAL_BYTES_PER_FILE)})")
+    say("")
+
+    say("## Ordering alone (Wine, a hidden report list of the bench's own)")
+    say("")
+    say("The program's SortBySize at each size, its steps timed one by one, and a variant that reads each")
+    say("row's bytes cell once and orders in one `LVM_SORTITEMS` pass.")
+    say("")
+    say("```")
+    with open(ordering_path) as ordering:
+        out.extend(line.rstrip() for line in ordering)
+    say("```")
+    say("")
+    say("## List messages at 25k rows (Wine, a hidden report list)")
+    say("")
+    say("Redrawing on against off, and one cross-thread `SendMessageW` per list message (five a row) against")
+    say("one per batch of 256 rows; then the cost of a row by how many rows the list already holds.")
+    say("")
+    say("```")
+    with open(messages_path) as messages:
+        out.extend(line.rstrip() for line in messages)
+    say("```")
+    say("")
+    say("## Micro-benchmarks (native, Google Benchmark)")
+    say("")
+    say("```")
+    with open(micro_path) as micro:
+        out.extend(line.rstrip() for line in micro)
+    say("```")
+    print("\n".join(out))
+
+
+if __name__ == "__main__":
+    main()
