@@ -178,6 +178,9 @@ TEST_F(ScanControl, WhileTheWalkRunsTheButtonReadsCancelAndTheListIsHidden) {
 TEST_F(ScanControl, StartThenStopLeavesNothingBehind) {
   AddFakeFolder(P("R"), {File("a", 1), File("b", 2), Folder("Sub"), File("c", 3)});
   AddFakeFolder(P("R\\Sub"), {File("d", 4)});
+  // No scan may end by itself between the two commands: every worker is held
+  // at "Sub" until all the stops are in.
+  HoldWalkAt("R\\Sub");
   for (int round = 0; round < 200; ++round) {
     if (round % 2 == 0) {
       // Both commands before the worker's first step: the second still stops.
@@ -190,6 +193,7 @@ TEST_F(ScanControl, StartThenStopLeavesNothingBehind) {
       Command1();
     }
   }
+  ReleaseGate();
   WaitForWorkers();
   ExpectIdleAndEmpty(Take(), 0);
 }
