@@ -12,9 +12,7 @@
 namespace hm::test {
 namespace {
 
-constexpr wchar_t kTitle[] = L"Hulkmeter";
 constexpr wchar_t kDialogClass[] = L"#32770";
-constexpr int kResultList = 1000;
 
 void PumpOwnMessages() {
   MSG message;

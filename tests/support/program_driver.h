@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <commctrl.h>
 
 #include <chrono>
 #include <cstdint>
@@ -15,6 +16,22 @@
 #include <vector>
 
 namespace hm::test {
+
+// The program's caption and the ids of the main window's controls (the
+// resource check pins the same ids in the built file).
+constexpr wchar_t kTitle[] = L"Hulkmeter";
+constexpr int kFind = 1;
+constexpr int kClose = 2;
+constexpr int kBrowse = 3;
+constexpr int kExplore = 4;
+constexpr int kHelp = 5;
+constexpr int kAbout = 6;
+constexpr int kResultList = 1000;
+constexpr int kPathEdit = 1001;
+constexpr int kStatusLine = 1002;
+constexpr UINT kSelectedAndFocused = LVIS_SELECTED | LVIS_FOCUSED;
+
+inline bool Visible(HWND window) { return IsWindowVisible(window) != FALSE; }
 
 // Long enough for a loaded machine; conditions are polled, never slept on.
 constexpr std::chrono::milliseconds kPatience{20000};

@@ -17,13 +17,6 @@
 namespace hm::test {
 namespace {
 
-constexpr int kFind = 1;
-constexpr int kClose = 2;
-constexpr int kExplore = 4;
-constexpr int kAbout = 6;
-constexpr int kResultList = 1000;
-constexpr int kStatusLine = 1002;
-constexpr int kPathEdit = 1001;
 constexpr int kFolders = 20;
 constexpr int kFilesPerFolder = 15;
 

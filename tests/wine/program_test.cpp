@@ -23,18 +23,9 @@
 namespace hm::test {
 namespace {
 
-constexpr wchar_t kTitle[] = L"Hulkmeter";
-constexpr int kFind = 1;
-constexpr int kResultList = 1000;
-constexpr int kPathEdit = 1001;
-constexpr int kStatusLine = 1002;
-constexpr UINT kSelectedAndFocused = LVIS_SELECTED | LVIS_FOCUSED;
-
 // The long tree (MakeLongTree) keeps a scan busy long enough to be stopped
 // in the middle of its walk: a full scan of it took 2.4 s here, while the
 // stop lands about 50 ms after the start.
-
-bool Visible(HWND window) { return IsWindowVisible(window) != FALSE; }
 
 void TypeIntoPathEdit(const Program& program, const std::wstring& text) {
   HWND edit = program.Control(kPathEdit);

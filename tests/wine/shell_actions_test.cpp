@@ -22,18 +22,6 @@
 namespace hm::test {
 namespace {
 
-constexpr wchar_t kTitle[] = L"Hulkmeter";
-constexpr int kFind = 1;
-constexpr int kBrowse = 3;
-constexpr int kExplore = 4;
-constexpr int kHelp = 5;
-constexpr int kAbout = 6;
-constexpr int kResultList = 1000;
-constexpr int kPathEdit = 1001;
-constexpr UINT kSelectedAndFocused = LVIS_SELECTED | LVIS_FOCUSED;
-
-bool Visible(HWND window) { return IsWindowVisible(window) != FALSE; }
-
 void PostCommand(const Program& program, int id) {
   PostMessageW(program.main(), WM_COMMAND, static_cast<WPARAM>(id), 0);
 }
