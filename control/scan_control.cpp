@@ -15,24 +15,31 @@ struct WorkerContext {
   AppState* state;
   WorkerId id;
   bool stopped;
-  RowBatch batch;
+  std::uint64_t statusDueAt;  // from then on a status-line change goes at once
+  std::size_t filling;        // the batch being filled; the UI thread may hold the other
+  std::array<RowBatch, 2> batches;
 };
 
 // Asks the UI thread to carry out one step; false when the scan was stopped,
 // after which the worker does nothing more.
-bool Ask(WorkerContext& worker, WorkerStep step, const Char* text = nullptr, TextBuffer* path = nullptr) {
+bool Ask(WorkerContext& worker, WorkerStep step, TextBuffer* path = nullptr) {
   if (worker.stopped) return false;
-  WorkerRequest request{worker.id, step, text, path, &worker.batch, false};
+  WorkerRequest request{worker.id, step, path, &worker.batches[worker.filling], false};
   CallOnUiThread(*worker.state, request);
   worker.stopped = !request.carriedOut;
   return request.carriedOut;
 }
 
+// Hands the batch over and goes on with the other one. The UI thread takes
+// one batch at a time, and the next call waits until it has finished with
+// this one, so the other batch is free again by then.
 void SendBatch(WorkerContext& worker) {
-  if (worker.batch.count == 0) return;
-  Ask(worker, WorkerStep::kAddRows);
-  worker.batch.count = 0;
-  worker.batch.used = 0;
+  if (worker.batches[worker.filling].count == 0) return;
+  if (!Ask(worker, WorkerStep::kTakeBatch)) return;  // stopped: nothing more is sent
+  worker.statusDueAt = MonotonicMilliseconds() + kStatusIntervalMs;
+  worker.filling ^= 1;
+  worker.batches[worker.filling].count = 0;
+  worker.batches[worker.filling].used = 0;
 }
 
 // Copies a text into the batch's pool; false when the pool is full.
@@ -46,17 +53,20 @@ bool AddBatchText(RowBatch& batch, const Char* text, std::size_t& offset) {
   return true;
 }
 
-void BatchRow(WorkerContext& worker, const Char* name, const Char* folder, std::uint64_t size) {
-  RowBatch& batch = worker.batch;
+// Adds a row (name given) or a status-line change (name null), sending the
+// batch first when it has no room left.
+void AddBatchEntry(WorkerContext& worker, const Char* name, const Char* folder, std::uint64_t size) {
   for (int attempt = 0; attempt < 2; ++attempt) {
-    if (batch.count == RowBatch::kRows) SendBatch(worker);
+    if (worker.batches[worker.filling].count == RowBatch::kEntries) SendBatch(worker);
     if (worker.stopped) return;
+    RowBatch& batch = worker.batches[worker.filling];
     const std::size_t start = batch.used;
-    RowBatch::Row row{size, 0, 0};
-    const bool sameFolder = batch.count > 0 && TextEquals(&batch.texts[batch.rows[batch.count - 1].folder], folder);
-    if (sameFolder) row.folder = batch.rows[batch.count - 1].folder;
-    if ((sameFolder || AddBatchText(batch, folder, row.folder)) && AddBatchText(batch, name, row.name)) {
-      batch.rows[batch.count++] = row;
+    RowBatch::Entry entry{name == nullptr, size, 0, 0};
+    const bool sameFolder = batch.count > 0 && TextEquals(&batch.texts[batch.entries[batch.count - 1].folder], folder);
+    if (sameFolder) entry.folder = batch.entries[batch.count - 1].folder;
+    if ((sameFolder || AddBatchText(batch, folder, entry.folder)) &&
+        (name == nullptr || AddBatchText(batch, name, entry.name))) {
+      batch.entries[batch.count++] = entry;
       return;
     }
     batch.used = start;  // the pool is full: send what it holds and try again
@@ -65,14 +75,14 @@ void BatchRow(WorkerContext& worker, const Char* name, const Char* folder, std::
 }
 
 void SinkAddRow(void* context, const Char* name, const Char* folder, std::uint64_t size) {
-  BatchRow(*static_cast<WorkerContext*>(context), name, folder, size);
+  AddBatchEntry(*static_cast<WorkerContext*>(context), name, folder, size);
 }
 
 void SinkShowStatus(void* context, const Char* folder) {
   auto& worker = *static_cast<WorkerContext*>(context);
-  // Rows met before this folder land before the status line moves on.
-  SendBatch(worker);
-  Ask(worker, WorkerStep::kShowStatus, folder);
+  AddBatchEntry(worker, nullptr, folder, 0);
+  // The line keeps up with the walk without a round trip per folder.
+  if (MonotonicMilliseconds() >= worker.statusDueAt) SendBatch(worker);
 }
 
 bool SinkStopRequested(void* context) {
@@ -81,11 +91,15 @@ bool SinkStopRequested(void* context) {
   return worker.stopped;
 }
 
-void AddBatchToTable(const AppState& state, const RowBatch& batch) {
+void TakeBatch(const AppState& state, const RowBatch& batch) {
   const ResultTable table = ResultTableOf(state.resultList);
   for (std::size_t i = 0; i < batch.count; ++i) {
-    const RowBatch::Row& row = batch.rows[i];
-    table.ops->addRow(table.table, &batch.texts[row.name], &batch.texts[row.folder], row.size);
+    const RowBatch::Entry& entry = batch.entries[i];
+    if (entry.isStatus) {
+      SetControlText(state.statusLine, &batch.texts[entry.folder]);
+    } else {
+      table.ops->addRow(table.table, &batch.texts[entry.name], &batch.texts[entry.folder], entry.size);
+    }
   }
 }
 
@@ -127,11 +141,11 @@ void StartOrStopScan(AppState& state) {
 }
 
 std::uint32_t ScanWorker(AppState& state) {
-  WorkerContext worker{&state, CurrentThreadWorkerId(), false, {}};
-  worker.batch.count = 0;
-  worker.batch.used = 0;
+  WorkerContext worker{&state, CurrentThreadWorkerId(), false, 0, 0, {}};
+  worker.batches[0].count = 0;
+  worker.batches[0].used = 0;
   TextBuffer root{};
-  if (!Ask(worker, WorkerStep::kBegin) || !Ask(worker, WorkerStep::kReadPath, nullptr, &root)) return 0;
+  if (!Ask(worker, WorkerStep::kBegin) || !Ask(worker, WorkerStep::kReadPath, &root)) return 0;
 
   const Walk walk{state.listing, WalkSink{&worker, SinkAddRow, SinkShowStatus, SinkStopRequested}};
   ScanFolder(walk, root.data());
@@ -162,12 +176,14 @@ void CarryOutWorkerRequest(AppState& state, WorkerRequest& request) {
     case WorkerStep::kReadPath:
       ReadControlText(state.pathEdit, *request.path);
       break;
-    case WorkerStep::kShowStatus:
-      SetControlText(state.statusLine, request.text);
-      break;
-    case WorkerStep::kAddRows:
-      AddBatchToTable(state, *request.batch);
-      break;
+    case WorkerStep::kTakeBatch: {
+      const RowBatch& batch = *request.batch;
+      request.carriedOut = true;
+      // The worker fills its other batch meanwhile; `request` is gone.
+      ReleaseWaitingWorker();
+      TakeBatch(state, batch);
+      return;
+    }
     case WorkerStep::kSortTable:
       table.ops->sortBySize(table.table);
       break;

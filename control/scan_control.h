@@ -2,24 +2,28 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "control/app_state.h"
 
 namespace hm {
 
-// Rows met by the walk, handed to the UI thread together: one round trip to
-// the UI thread costs far more than inserting a row into a list that does
-// not redraw. Lives on the worker's stack.
+// What the walk met, handed to the UI thread together: files as rows and
+// sub-folders as status-line changes, in the order met. One round trip to the
+// UI thread costs far more than inserting a row into a list that does not
+// redraw. The worker fills one batch while the UI thread takes the other; both
+// live on the worker's stack.
 struct RowBatch {
-  static constexpr std::size_t kRows = 256;
-  static constexpr std::size_t kUnits = 16384;  // names and folders, terminators included
-  struct Row {
-    std::uint64_t size;
-    std::size_t name;    // offset into texts
-    std::size_t folder;  // offset into texts; shared by consecutive rows of one folder
+  static constexpr std::size_t kEntries = 256;
+  static constexpr std::size_t kUnits = 16384;  // texts, terminators included
+  struct Entry {
+    bool isStatus;       // a status-line change to `folder`, or a row
+    std::uint64_t size;  // rows only
+    std::size_t name;    // rows only: offset into texts
+    std::size_t folder;  // offset into texts; shared by consecutive entries of one folder
   };
-  std::array<Row, kRows> rows;
+  std::array<Entry, kEntries> entries;
   std::array<Char, kUnits> texts;
   std::size_t count;
   std::size_t used;
@@ -29,8 +33,7 @@ struct RowBatch {
 enum class WorkerStep {
   kBegin,            // "Cancel", list hidden and not redrawing
   kReadPath,         // the root path from the path edit
-  kShowStatus,       // the status line shows a folder
-  kAddRows,          // a batch of rows into the table
+  kTakeBatch,        // rows into the table, status-line changes, in order
   kSortTable,        // largest first
   kBeep,             // the default beep
   kRestoreControls,  // "Find", empty status line
@@ -40,12 +43,16 @@ enum class WorkerStep {
   kEnd,              // RunningFlag 0: the scan is over
 };
 
+// A status-line change goes over at once, rows with it, when this long has
+// passed since the last hand-over (and always the first of a scan); otherwise
+// it waits in the batch.
+constexpr std::uint64_t kStatusIntervalMs = 50;
+
 struct WorkerRequest {
   WorkerId worker;
   WorkerStep step;
-  const Char* text;       // kShowStatus
   TextBuffer* path;       // kReadPath
-  const RowBatch* batch;  // kAddRows
+  const RowBatch* batch;  // kTakeBatch
   bool carriedOut;        // set by the UI thread; false once the scan was stopped
 };
 
@@ -58,7 +65,8 @@ void StartOrStopScan(AppState& state);
 std::uint32_t ScanWorker(AppState& state);
 
 // On the UI thread: carries out one worker call, unless the scan it belongs
-// to was stopped.
+// to was stopped. A batch is taken after the worker has been let go on (it
+// then fills its other batch), so `request` is not read after that.
 void CarryOutWorkerRequest(AppState& state, WorkerRequest& request);
 
 }  // namespace hm

@@ -2,6 +2,8 @@
 // control/win32_ui_calls.cpp, or the stand-in UI thread on Linux.
 #pragma once
 
+#include <cstdint>
+
 #include "control/app_state.h"
 #include "scan/result_table.h"
 
@@ -27,9 +29,15 @@ bool StartWorkerThread(AppState& state, ThreadHandle& handle, WorkerId& worker);
 void CloseThreadHandle(ThreadHandle handle);
 WorkerId CurrentThreadWorkerId();
 
+// A clock that only moves forward, in milliseconds.
+std::uint64_t MonotonicMilliseconds();
+
 struct WorkerRequest;
 // From the worker: has the UI thread carry out `request` and waits for it.
 // A request that cannot be delivered (the window is gone) is not carried out.
 void CallOnUiThread(AppState& state, WorkerRequest& request);
+// On the UI thread, inside CarryOutWorkerRequest: ends the worker's wait
+// before the call is done. The call then must not read its request again.
+void ReleaseWaitingWorker();
 
 }  // namespace hm

@@ -49,10 +49,16 @@ void CloseThreadHandle(ThreadHandle handle) {
 
 WorkerId CurrentThreadWorkerId() { return GetCurrentThreadId(); }
 
+std::uint64_t MonotonicMilliseconds() { return GetTickCount64(); }
+
 void CallOnUiThread(AppState& state, WorkerRequest& request) {
   // SendMessageW carries the call out on the window's thread and waits; once
   // the window is gone it fails and the request stays not carried out.
   SendMessageW(state.mainWindow, kWorkerRequestMessage, 0, reinterpret_cast<LPARAM>(&request));
 }
+
+// Replying to the sent message ends the sender's SendMessageW; the handler
+// goes on.
+void ReleaseWaitingWorker() { ReplyMessage(TRUE); }
 
 }  // namespace hm

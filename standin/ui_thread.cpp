@@ -1,6 +1,7 @@
 #include "standin/ui_thread.h"
 
 #include <atomic>
+#include <chrono>
 
 #include "control/ui_calls.h"
 
@@ -9,6 +10,17 @@ namespace {
 
 std::atomic<WorkerId> nextWorkerId{1};
 thread_local WorkerId currentWorkerId = 0;
+// On the UI thread, while a task runs: the flag its caller waits on, until
+// the caller has been let go.
+thread_local bool* waitingCaller = nullptr;
+
+void ReleaseCaller(StandInUi& ui) {
+  if (waitingCaller == nullptr) return;
+  std::lock_guard<std::mutex> lock(ui.mutex);
+  *waitingCaller = true;
+  waitingCaller = nullptr;
+  ui.changed.notify_all();
+}
 
 void RunUiLoop(StandInUi& ui) {
   std::unique_lock<std::mutex> lock(ui.mutex);
@@ -17,9 +29,12 @@ void RunUiLoop(StandInUi& ui) {
     if (ui.tasks.empty()) return;  // quit and nothing left
     std::function<void()> task = std::move(ui.tasks.front());
     ui.tasks.pop_front();
+    ui.busy = true;
     lock.unlock();
     task();
     lock.lock();
+    ui.busy = false;
+    ui.changed.notify_all();
   }
 }
 
@@ -27,12 +42,16 @@ void RunUiLoop(StandInUi& ui) {
 bool RunAndWait(StandInUi& ui, const std::function<void()>& task) {
   bool done = false;
   std::unique_lock<std::mutex> lock(ui.mutex);
-  if (ui.quit) return false;
-  ui.tasks.emplace_back([&ui, &task, &done] {
+  if (ui.quit) {
+    // A window goes away between two of its thread's tasks, never during one.
+    ui.changed.wait(lock, [&ui] { return !ui.busy; });
+    return false;
+  }
+  // The task is copied: once the caller is let go, nothing of its frame is used.
+  ui.tasks.emplace_back([&ui, task, caller = &done] {
+    waitingCaller = caller;
     task();
-    std::lock_guard<std::mutex> doneLock(ui.mutex);
-    done = true;
-    ui.changed.notify_all();
+    ReleaseCaller(ui);
   });
   ui.changed.notify_all();
   ui.changed.wait(lock, [&done] { return done; });
@@ -53,6 +72,8 @@ void StartStandInUi() {
   ui.messages.clear();
   ui.failNextThreadCreation = false;
   ui.beforeWorkerCall = nullptr;
+  ui.afterWorkerReleased = nullptr;
+  ui.clock = nullptr;
   ui.thread = std::thread(RunUiLoop, std::ref(ui));
 }
 
@@ -74,7 +95,10 @@ void WaitForWorkers() {
   ui.changed.wait(lock, [&ui] { return ui.liveWorkers == 0; });
 }
 
-void SetControlText(WindowHandle control, const Char* text) { control->text = text; }
+void SetControlText(WindowHandle control, const Char* text) {
+  control->text = text;
+  control->shown.push_back(control->text);
+}
 
 void ReadControlText(WindowHandle control, TextBuffer& text) {
   CopyText(text.data(), kTextUnits, control->text.substr(0, kTextUnits - 1).c_str());
@@ -121,12 +145,28 @@ void CloseThreadHandle(ThreadHandle handle) { delete handle; }
 
 WorkerId CurrentThreadWorkerId() { return currentWorkerId; }
 
+std::uint64_t MonotonicMilliseconds() {
+  StandInUi& ui = TheStandInUi();
+  if (ui.clock) return ui.clock();
+  return static_cast<std::uint64_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+          .count());
+}
+
 void CallOnUiThread(AppState& state, WorkerRequest& request) {
   StandInUi& ui = TheStandInUi();
-  RunAndWait(ui, [&state, &request, &ui] {
-    if (ui.beforeWorkerCall) ui.beforeWorkerCall(state, request);
-    CarryOutWorkerRequest(state, request);
+  AppState* statePointer = &state;
+  WorkerRequest* requestPointer = &request;
+  RunAndWait(ui, [statePointer, requestPointer, &ui] {
+    if (ui.beforeWorkerCall) ui.beforeWorkerCall(*statePointer, *requestPointer);
+    CarryOutWorkerRequest(*statePointer, *requestPointer);
   });
+}
+
+void ReleaseWaitingWorker() {
+  StandInUi& ui = TheStandInUi();
+  ReleaseCaller(ui);
+  if (ui.afterWorkerReleased) ui.afterWorkerReleased();
 }
 
 }  // namespace hm

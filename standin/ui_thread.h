@@ -4,6 +4,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -19,6 +20,7 @@ namespace hm {
 
 struct StandInWindow {
   std::basic_string<Char> text;
+  std::vector<std::basic_string<Char>> shown;  // every text set, in order
   bool visible = true;
   bool redraw = true;
   int repaints = 0;
@@ -41,6 +43,7 @@ struct StandInUi {
   std::deque<std::function<void()>> tasks;
   std::thread thread;
   bool quit = false;
+  bool busy = false;  // a task is running
   int liveWorkers = 0;
   // Seen on the UI thread only.
   int beeps = 0;
@@ -49,6 +52,11 @@ struct StandInUi {
   // Runs on the UI thread just before a worker's call is carried out, as a
   // user's command that arrives right then would.
   std::function<void(AppState&, WorkerRequest&)> beforeWorkerCall;
+  // Runs on the UI thread right after a worker was let go on before its call
+  // was done.
+  std::function<void()> afterWorkerReleased;
+  // The clock the worker reads; the steady clock when empty.
+  std::function<std::uint64_t()> clock;
 };
 
 StandInUi& TheStandInUi();

@@ -2,7 +2,10 @@
 // carries out commands and the worker's calls in order.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <cstdlib>
 #include <random>
 #include <mutex>
@@ -217,7 +220,7 @@ struct StopCase {
 };
 
 const StopCase kStopCases[] = {
-    {"BeforeRows", WorkerStep::kAddRows, 0},
+    {"BeforeRows", WorkerStep::kTakeBatch, 0},
     {"BeforeOrdering", WorkerStep::kSortTable, 0},
     {"BeforeBeep", WorkerStep::kBeep, 0},
     {"BeforeRestore", WorkerStep::kRestoreControls, 1},
@@ -334,6 +337,69 @@ TEST_F(ScanControl, RowsLandInTheOrderMetAcrossManyBatches) {
   }
   EXPECT_EQ(Take().names.front(), entries[999].name);
 }
+
+TEST_F(ScanControl, WalkGoesOnWhileTheUiThreadTakesABatch) {
+  // The first batch fills with 256 rows; the walk then meets "Held" while
+  // the UI thread is still inside that batch.
+  std::vector<FakeEntry> entries;
+  for (int i = 0; i < 300; ++i) entries.push_back(File(("f" + std::to_string(i)).c_str(), 1));
+  entries.push_back(Folder("Held"));
+  AddFakeFolder(P("R"), entries);
+  AddFakeFolder(P("R\\Held"), {File("last", 2)});
+  HoldWalkAt("R\\Held");
+  TheStandInUi().clock = [] { return std::uint64_t{1000}; };  // no status line is due
+  bool walkedOnMeanwhile = false;
+  TheStandInUi().afterWorkerReleased = [&walkedOnMeanwhile] {
+    if (walkedOnMeanwhile) return;
+    std::unique_lock<std::mutex> lock(gate.mutex);
+    walkedOnMeanwhile = gate.changed.wait_for(lock, std::chrono::seconds(10), [] { return gate.reached; });
+  };
+  Command1();
+  WaitUntilHeld();
+  ReleaseGate();
+  WaitForWorkers();
+  EXPECT_TRUE(walkedOnMeanwhile) << "the worker waited for the UI thread to finish its batch";
+  const Snapshot shot = Take();
+  ASSERT_EQ(shot.names.size(), 301u);
+  EXPECT_EQ(shot.names.front(), P("last"));
+}
+
+struct StatusCase {
+  const char* label;
+  std::uint64_t tick;  // how far the clock moves at each reading, in milliseconds
+  const char* whileHeld;
+};
+
+// The walk descends R, R\A, R\A\B and is held at R\A\B\C. The first status
+// change of a scan goes at once; later ones wait in the batch until the
+// interval has passed since the last hand-over.
+const StatusCase kStatusCases[] = {
+    {"ClockStands", 0, "R"},
+    {"IntervalPassesAtEachFolder", kStatusIntervalMs, "R\\A\\B"},
+};
+
+class ScanControlStatus : public ScanControl, public ::testing::WithParamInterface<StatusCase> {};
+
+TEST_P(ScanControlStatus, StatusLineFollowsTheDescentInOrder) {
+  AddFakeFolder(P("R"), {Folder("A")});
+  AddFakeFolder(P("R\\A"), {Folder("B")});
+  AddFakeFolder(P("R\\A\\B"), {Folder("C")});
+  AddFakeFolder(P("R\\A\\B\\C"), {File("c", 1)});
+  HoldWalkAt("R\\A\\B\\C");
+  auto now = std::make_shared<std::atomic<std::uint64_t>>(1000);
+  const std::uint64_t tick = GetParam().tick;
+  TheStandInUi().clock = [now, tick] { return now->fetch_add(tick) + tick; };
+  Command1();
+  WaitUntilHeld();
+  EXPECT_EQ(Take().statusText, P(GetParam().whileHeld));
+  ReleaseGate();
+  WaitForWorkers();
+  // None lost, none out of order, whenever each went over.
+  EXPECT_EQ(status_.shown, Names({"R", "R\\A", "R\\A\\B", ""}));
+  EXPECT_EQ(Take().names, Names({"c"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ScanControlStatus, ::testing::ValuesIn(kStatusCases), LabelName());
 
 }  // namespace
 }  // namespace hm::test

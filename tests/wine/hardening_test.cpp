@@ -61,7 +61,7 @@ class Storm : public ::testing::Test {
 
   void StartProgram() {
     program_ = std::make_unique<Program>();
-    ASSERT_TRUE(program_->Start());
+    ASSERT_TRUE(program_->Start()) << "CreateProcessW failed, error " << GetLastError();
     ASSERT_NE(program_->WaitForMainWindow(), nullptr);
     const std::wstring root = tree_.Text();
     SendMessageW(program_->Control(kPathEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(root.c_str()));
