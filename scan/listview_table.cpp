@@ -60,25 +60,29 @@ int CALLBACK CompareRowKeys(LPARAM first, LPARAM second, LPARAM) {
   return a < b ? 1 : (a > b ? -1 : 0);
 }
 
-void SortByKeyHalf(HWND list, int count, int shift) {
+// Sets every row's key to one half of its size, parsed from its bytes text
+// as the comparison parses it, and orders the rows by these keys. True when
+// some size has a high half, that is, is 4 GiB or more.
+bool SortByKeyHalf(HWND list, int count, int shift) {
+  bool anyHighHalf = false;
   for (int row = 0; row < count; ++row) {
     TextBuffer bytes{};
     CellText(list, row, kColumnBytes, bytes);
     const auto size = static_cast<std::uint64_t>(ParseBytesText(bytes.data()));
+    anyHighHalf = anyHighHalf || (size >> 32) != 0;
     SetRowKey(list, row, static_cast<LPARAM>(static_cast<std::uint32_t>(size >> shift)));
   }
   SendMessageW(list, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(static_cast<PFNLVCOMPARE>(CompareRowKeys)));
+  return anyHighHalf;
 }
 
-// Orders the rows with two stable LVM_SORTITEMS passes on 32-bit keys (a key
-// is 32 bits on the 32-bit build): low halves of the sizes, then high halves.
-// The keys are parsed from the bytes texts, as the comparison does, and
-// reset to 0 afterwards.
+// Orders the rows with stable LVM_SORTITEMS passes on 32-bit keys (a key is
+// 32 bits on the 32-bit build): low halves of the sizes, then, only where a
+// size is 4 GiB or more, high halves. The rows keep their last keys; nothing
+// else reads them.
 void SortByKeys(HWND list) {
   const int count = Count(list);
-  SortByKeyHalf(list, count, 0);
-  SortByKeyHalf(list, count, 32);
-  for (int row = 0; row < count; ++row) SetRowKey(list, row, 0);
+  if (SortByKeyHalf(list, count, 0)) SortByKeyHalf(list, count, 32);
 }
 
 void SortItemsEx(HWND list) {

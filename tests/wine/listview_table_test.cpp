@@ -50,32 +50,31 @@ TEST(ListViewTable, ColumnsFromTheTable) {
 }
 
 TEST(ListViewTable, ManyRowsEndLargestFirstWithTheirOwnTexts) {
-  HWND list = CreateHiddenList();
-  const ResultTable table = ListViewResultTable(list);
-  std::mt19937_64 random(7);
-  constexpr int kRows = 500;
-  for (int i = 0; i < kRows; ++i) {
-    // Sizes spread over both halves, with repeats.
-    const std::uint64_t size = (random() % 4) << 32 | (random() % 50);
-    const std::wstring name = L"row" + std::to_wstring(size);
-    table.ops->addRow(list, name.c_str(), L"C:\\data", size);
+  // Sizes all below 4 GiB (one key pass where LVM_SORTITEMSEX does not order)
+  // and spread over both halves (two passes), with repeats.
+  for (const std::uint64_t highHalves : {std::uint64_t{1}, std::uint64_t{4}}) {
+    SCOPED_TRACE(highHalves == 1 ? "below 4 GiB" : "both halves");
+    HWND list = CreateHiddenList();
+    const ResultTable table = ListViewResultTable(list);
+    std::mt19937_64 random(7);
+    constexpr int kRows = 500;
+    for (int i = 0; i < kRows; ++i) {
+      const std::uint64_t size = (random() % highHalves) << 32 | (random() % 50) << 26 | (random() % 3);
+      const std::wstring name = L"row" + std::to_wstring(size);
+      table.ops->addRow(list, name.c_str(), L"C:\\data", size);
+    }
+    table.ops->sortBySize(list);
+    ASSERT_EQ(table.ops->count(list), kRows);
+    EXPECT_TRUE(RowsOrderedBySize(table));
+    for (int row = 0; row < kRows; ++row) {
+      TextBuffer name{};
+      TextBuffer bytes{};
+      table.ops->cellText(list, row, kColumnFile, name);
+      table.ops->cellText(list, row, kColumnBytes, bytes);
+      ASSERT_EQ(std::wstring(name.data()), L"row" + std::wstring(bytes.data())) << "row " << row;
+    }
+    DestroyWindow(list);
   }
-  table.ops->sortBySize(list);
-  ASSERT_EQ(table.ops->count(list), kRows);
-  EXPECT_TRUE(RowsOrderedBySize(table));
-  for (int row = 0; row < kRows; ++row) {
-    TextBuffer name{};
-    TextBuffer bytes{};
-    table.ops->cellText(list, row, kColumnFile, name);
-    table.ops->cellText(list, row, kColumnBytes, bytes);
-    ASSERT_EQ(std::wstring(name.data()), L"row" + std::wstring(bytes.data())) << "row " << row;
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    ASSERT_EQ(item.lParam, 0) << "rows carry no key after the ordering";
-  }
-  DestroyWindow(list);
 }
 
 }  // namespace
