@@ -45,7 +45,7 @@ def main():
     say("")
     say("## Scan against the floor")
     say("")
-    say("Times in seconds, each the best of three runs. The Wine floor is a bare `FindFirstFileW` walk that")
+    say("Times in seconds, each the best of five runs. The Wine floor is a bare `FindFirstFileW` walk that")
     say("only counts files. The windowed program is timed from command 1 until its worker's last call has")
     say("returned (rows ordered, row 0 selected): \"walk+rows\" up to the ordering's call on the UI thread,")
     say("\"ordering\" that call, both read inside the program by a window procedure the bench puts on its main")
@@ -103,7 +103,8 @@ def main():
     say("## List messages at 25k rows (Wine, a hidden report list)")
     say("")
     say("Redrawing on against off, and one cross-thread `SendMessageW` per list message (five a row) against")
-    say("one per batch of 256 rows; then the cost of a row by how many rows the list already holds.")
+    say("one per batch of 256 rows; a row put in at index 0, as the program adds them, against one put at the")
+    say("end, at the largest size; then the cost of a row by how many rows the list already holds.")
     say("")
     say("```")
     with open(messages_path) as messages:
