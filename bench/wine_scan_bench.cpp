@@ -1,9 +1,9 @@
 // Prints, for one tree, the floor (a bare FindFirstFileW walk that only
 // counts files) and the windowed program's scan end to end: from command 1
 // to the end of the scan (rows ordered, row 0 selected), split into the walk
-// with its rows and the ordering. The split comes from a library of ours in the program's
-// UI thread's main window (scan_timing_hook.dll beside this program), which
-// notes when the worker's calls arrive and return there.
+// with its rows and the ordering. The split comes from inside the program:
+// scan_timing_hook.dll (beside this program) watches its main window and
+// notes when the worker's calls arrive there and return.
 //   wine_scan_bench TREE PROGRAM
 #include <windows.h>
 #include <commctrl.h>
@@ -98,7 +98,7 @@ int wmain(int argc, wchar_t** argv) {
   auto* timing = static_cast<volatile ScanTiming*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(ScanTiming)));
   HMODULE hooks = LoadLibraryW(L"scan_timing_hook.dll");
   if (timing == nullptr || hooks == nullptr) {
-    std::fprintf(stderr, "cannot set up the timing hooks\n");
+    std::fprintf(stderr, "cannot set up the timing library\n");
     return 1;
   }
   timing->mainWindow = found.window;
@@ -120,7 +120,12 @@ int wmain(int argc, wchar_t** argv) {
   QueryPerformanceCounter(&pressed);
   PostMessageW(found.window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(button));
   // Only this process's memory is polled: the program is never disturbed.
-  while (timing->end == 0) Sleep(5);
+  while (timing->end == 0) {
+    if (WaitForSingleObject(program.hProcess, 5) != WAIT_TIMEOUT) {
+      std::fprintf(stderr, "the program ended during the scan\n");
+      return 1;
+    }
+  }
   const auto seconds = [&frequency](LONGLONG ticks) {
     return static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
   };
@@ -131,6 +136,7 @@ int wmain(int argc, wchar_t** argv) {
   const long batches = static_cast<long>(timing->batches);
   UnmapViewOfFile(const_cast<ScanTiming*>(timing));
   CloseHandle(mapping);
+  FreeLibrary(hooks);
   const int selected = static_cast<int>(
       SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_FOCUSED | LVNI_SELECTED, 0)));
   PostMessageW(found.window, WM_COMMAND, MAKEWPARAM(2, BN_CLICKED), 0);
