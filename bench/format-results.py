@@ -90,33 +90,30 @@ def main():
         f" ({verdict(worst['bytes_per_file'] < GOAL_BYTES_PER_FILE)})")
     say("")
 
-    say("## Ordering alone (Wine, a hidden report list of the bench's own)")
+    def fenced(title, text, path):
+        """A heading, the lines saying what follows, and a file's figures as they were printed."""
+        say(f"## {title}")
+        say("")
+        if text:
+            out.extend(text)
+            say("")
+        say("```")
+        with open(path) as figures:
+            out.extend(line.rstrip() for line in figures)
+        say("```")
+
+    fenced("Ordering alone (Wine, a hidden report list of the bench's own)", [
+        "The program's SortBySize at each size, with every size below 4 GiB (one key pass) and with one of",
+        "5 GiB among them (two passes), and one key pass with its steps timed one by one.",
+    ], ordering_path)
     say("")
-    say("The program's SortBySize at each size, with every size below 4 GiB (one key pass) and with one of")
-    say("5 GiB among them (two passes), and one key pass with its steps timed one by one.")
+    fenced("List messages at 25k rows (Wine, a hidden report list)", [
+        "Redrawing on against off, and one cross-thread `SendMessageW` per list message (five a row) against",
+        "one per batch of 256 rows; a row put in at index 0, as the program adds them, against one put at the",
+        "end, at the largest size; then the cost of a row by how many rows the list already holds.",
+    ], messages_path)
     say("")
-    say("```")
-    with open(ordering_path) as ordering:
-        out.extend(line.rstrip() for line in ordering)
-    say("```")
-    say("")
-    say("## List messages at 25k rows (Wine, a hidden report list)")
-    say("")
-    say("Redrawing on against off, and one cross-thread `SendMessageW` per list message (five a row) against")
-    say("one per batch of 256 rows; a row put in at index 0, as the program adds them, against one put at the")
-    say("end, at the largest size; then the cost of a row by how many rows the list already holds.")
-    say("")
-    say("```")
-    with open(messages_path) as messages:
-        out.extend(line.rstrip() for line in messages)
-    say("```")
-    say("")
-    say("## Micro-benchmarks (native, Google Benchmark)")
-    say("")
-    say("```")
-    with open(micro_path) as micro:
-        out.extend(line.rstrip() for line in micro)
-    say("```")
+    fenced("Micro-benchmarks (native, Google Benchmark)", [], micro_path)
     print("\n".join(out))
 
 

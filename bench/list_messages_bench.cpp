@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "bench/bench_clock.h"
 #include "scan/listview_table.h"
 #include "scan/result_table.h"
 
@@ -20,13 +21,6 @@ constexpr UINT kBatchMessage = WM_APP + 1;
 constexpr UINT kDoneMessage = WM_APP + 2;
 constexpr UINT kStatusMessage = WM_APP + 3;
 constexpr int kBatchRows = 256;
-
-double Now() {
-  LARGE_INTEGER frequency, counter;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 HWND NewList() {
   HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 600, 400, nullptr, nullptr,

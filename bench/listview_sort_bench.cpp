@@ -15,17 +15,11 @@
 #include <random>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "scan/listview_table.h"
 #include "scan/size_text.h"
 
 namespace {
-
-double Now() {
-  LARGE_INTEGER frequency, counter;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Sizes below 4 GiB, and with `huge` one of 5 GiB among them.
 HWND FilledList(int rows, double& fillSeconds, bool huge = false) {

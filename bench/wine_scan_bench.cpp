@@ -11,16 +11,10 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/bench_clock.h"
 #include "bench/scan_timing.h"
 
 namespace {
-
-double Now() {
-  LARGE_INTEGER frequency, counter;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 long CountFiles(const std::wstring& folder) {
   WIN32_FIND_DATAW entry;

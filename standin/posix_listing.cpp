@@ -15,9 +15,9 @@ namespace {
 constexpr std::uint32_t kAttributeNormal = 0x80;
 
 // Reads entries until one can be described. Names keep bytes that are not
-// UTF-8 (see NameToUtf16), so every folder can be entered again. Entries that vanish between
-// readdir and stat, and links that lead nowhere, are passed over, as Wine
-// does not list a dangling link either.
+// UTF-8 (see NameToUtf16), so every folder can be entered again. Entries
+// that vanish between readdir and stat, and links that lead nowhere, are
+// passed over, as Wine does not list a dangling link either.
 bool ReadEntry(DIR* folder, FindEntry& entry) {
   while (const dirent* item = readdir(folder)) {
     struct stat target {};

@@ -101,6 +101,7 @@ bool ToUtf8(const Char* text, char* out, std::size_t capacity, bool keepBytes) {
   out[written] = 0;
   return true;
 }
+
 }  // namespace
 
 bool Utf8ToUtf16(const char* bytes, std::size_t length, Char* out, int capacity) {

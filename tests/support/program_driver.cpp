@@ -116,6 +116,16 @@ std::wstring ClassName(HWND window) {
   return name;
 }
 
+std::wstring MessageText(HWND box) {
+  std::wstring longest;
+  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (_wcsicmp(ClassName(child).c_str(), L"Static") != 0) continue;
+    const std::wstring text = WindowText(child);
+    if (text.size() > longest.size()) longest = text;
+  }
+  return longest;
+}
+
 std::wstring ProgramPath() {
   wchar_t self[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH);

@@ -52,6 +52,8 @@ bool RoundTrip(HWND window);
 constexpr int kLongTreeFolders = 1500;
 bool MakeLongTree(const std::wstring& root);
 std::wstring ClassName(HWND window);
+// The longest static text of a message box: its message.
+std::wstring MessageText(HWND box);
 
 // The program next to the test's build folder, and the folder that receives
 // screenshots (both found from this test program's own path).

@@ -443,16 +443,6 @@ INSTANTIATE_TEST_SUITE_P(Program, SecondStartTest,
 // ---------------------------------------------------------------------------
 // A double click on the list runs command 4, which finds no row to show.
 
-std::wstring MessageText(HWND box) {
-  std::wstring longest;
-  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (_wcsicmp(ClassName(child).c_str(), L"Static") != 0) continue;
-    const std::wstring text = WindowText(child);
-    if (text.size() > longest.size()) longest = text;
-  }
-  return longest;
-}
-
 TEST_F(ProgramTest, DoubleClickOnTheEmptyListReportsNoItem) {
   Program program;
   ASSERT_NO_FATAL_FAILURE(Launch(program));

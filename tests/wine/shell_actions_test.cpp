@@ -36,17 +36,6 @@ std::wstring Lower(std::wstring text) {
 
 std::string Narrow(const std::wstring& text) { return std::filesystem::path(text).u8string(); }
 
-// The longest static text of a message box: its message.
-std::wstring MessageText(HWND box) {
-  std::wstring longest;
-  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (_wcsicmp(ClassName(child).c_str(), L"Static") != 0) continue;
-    const std::wstring text = WindowText(child);
-    if (text.size() > longest.size()) longest = text;
-  }
-  return longest;
-}
-
 // The one dialog window of the program besides the main window.
 HWND WaitForOtherDialog(const Program& program) {
   HWND found = nullptr;
